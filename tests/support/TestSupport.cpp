@@ -1,0 +1,61 @@
+#include "TestSupport.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+
+namespace testing_support {
+
+ScratchDir::ScratchDir(std::wstring_view tag) {
+  static std::atomic<unsigned> counter{0};
+  wchar_t tmp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, tmp);
+  for (;;) {
+    std::wstring name = std::wstring(L"voc_") + std::wstring(tag) + L"_" + std::to_wstring(::GetCurrentProcessId()) +
+                        L"_" + std::to_wstring(counter++);
+    path_ = std::filesystem::path(tmp) / name;
+    std::error_code ec;
+    if (std::filesystem::create_directory(path_, ec)) break;
+  }
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::wstring ScratchDir::dir() const { return path_.wstring() + L"\\"; }
+std::wstring ScratchDir::file(std::wstring_view name) const { return (path_ / name).wstring(); }
+
+void WriteBytes(const std::wstring& path, std::string_view bytes) {
+  std::ofstream f(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadBytes(const std::wstring& path) {
+  std::ifstream f(std::filesystem::path(path), std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+bool FileExists(const std::wstring& path) {
+  DWORD a = ::GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring BuildDir() {
+  wchar_t unix[4096];
+  DWORD n = ::GetEnvironmentVariableW(L"VOCORDER_BUILD", unix, 4096);
+  if (n == 0 || n >= 4096) return {};
+  // Wine maps the Unix root to drive Z:.
+  std::wstring p = L"Z:";
+  p += unix;
+  for (auto& c : p)
+    if (c == L'/') c = L'\\';
+  return p;
+}
+
+}  // namespace testing_support

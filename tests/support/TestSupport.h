@@ -1,0 +1,34 @@
+// Helpers for the test programs: scratch folders, file writing, paths.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+// A fresh folder under the Windows temporary folder, removed with the object.
+class ScratchDir {
+public:
+  explicit ScratchDir(std::wstring_view tag = L"t");
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // The folder with a trailing backslash, as the program writes folders.
+  std::wstring dir() const;
+  std::wstring file(std::wstring_view name) const;
+
+private:
+  std::filesystem::path path_;
+};
+
+void WriteBytes(const std::wstring& path, std::string_view bytes);
+std::string ReadBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+
+// The build folder, from VOCORDER_BUILD, as a Windows path (empty if unset).
+std::wstring BuildDir();
+
+}  // namespace testing_support
