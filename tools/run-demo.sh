@@ -10,7 +10,6 @@ demo="$build/demo"
 mkdir -p "$demo"
 cp "$build/app/Vocorder.exe" "$demo/"
 [ -f "$demo/Player.ini" ] || printf '; Vocorder demo\r\nlist=listdir.m3u\r\n' >"$demo/Player.ini"
-[ -x "$build/demo-recordings.sh" ] && "$build/demo-recordings.sh" "$demo"
 cd "$demo"
 set +e
 "$build/wine-run.sh" "$demo/Vocorder.exe" "$@"

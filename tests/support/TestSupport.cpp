@@ -59,3 +59,7 @@ std::wstring BuildDir() {
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+std::wstring FixturePath(std::wstring_view name) { return BuildDir() + L"\\fixtures\\" + std::wstring(name); }
+}  // namespace testing_support

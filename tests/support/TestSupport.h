@@ -32,3 +32,8 @@ bool FileExists(const std::wstring& path);
 std::wstring BuildDir();
 
 }  // namespace testing_support
+
+namespace testing_support {
+// A generated fixture, <build>\fixtures\<name>, as a Windows path.
+std::wstring FixturePath(std::wstring_view name);
+}  // namespace testing_support
