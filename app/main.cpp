@@ -1,12 +1,26 @@
 #include <windows.h>
 
-#include <cstdlib>
-
+#include "app/MainWindow.h"
 #include "app/Startup.h"
+#include "player/AudioDevices.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // COM for this thread and the audio output devices, before anything else.
+  player::InitPlayerModule();
+  struct Done {
+    ~Done() { player::DonePlayerModule(); }
+  } done;
+
   if (app::ActivateRunningInstance()) return 0;
   bool fromCD = app::StartedFromCD(__argc, __wargv);
   if (app::LoadStartupData(fromCD) != app::StartResult::Run) return 0;
+
+  app::TfrmVocorder frmVocorder;
+  if (!frmVocorder.Create(instance)) return 0;
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
   return 0;
 }

@@ -1,0 +1,217 @@
+// TfrmVocorder: the main window strip. It owns the player, the hot keys, the
+// folder browser and the hints; it is the list model's view and the layouts'
+// host. One handler per control event, named after the control and event.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/Controls.h"
+#include "app/UserStore.h"
+#include "lists/KestrelLists.h"
+#include "player/TPlayer.h"
+#include "services/FisHotKey.h"
+#include "services/FoldrDlg.h"
+#include "settings/KestrelLayouts.h"
+
+namespace app {
+
+enum ControlId : int {
+  GroupBox1 = 100,
+  idPlay, idStop, SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton8,
+  SpeedButton6, SpeedButton7, btnKonec,
+  cmbSongs, Label3, idTime1, LAB, idTime2, idTimeSplit,
+  idTrackFrm, idTrackBar, sldVolumeFrm, sldVolume,
+  idTime2Frm, idTimeEdit2a, idTimeEdit2b, idTimeEdit2c, idTimeEdit2d, idTime2Sep1, idTime2Sep2, idTime2Sep3,
+  idTimeEdit2aCursor, idTimeEdit2bCursor, idTimeEdit2cCursor, idTimeEdit2dCursor,
+  idNull,
+  idArtistsSongsPanel, Label1, cmbArtists,
+  idPrev, idNext, idSettings, idChangeList, idGroup, idSort, idRandom, idFind,
+  kControlIdEnd
+};
+
+// Timers of the window.
+enum TimerId : UINT_PTR { idTimer = 1, Tim1 = 2, Tim2 = 3 };
+
+// What the open-file dialog gives: the chosen file, or nothing on cancel.
+// Tests answer it; the program shows the real dialog.
+using OpenFileDialog = std::function<std::optional<std::wstring>(HWND owner, const std::wstring& initialDir)>;
+void SetOpenFileDialog(OpenFileDialog dialog);
+
+class TfrmVocorder : public kestrel::IListView, public kestrel::ILayoutHost {
+public:
+  static constexpr wchar_t kClassName[] = L"TfrmVocorder";
+
+  TfrmVocorder();
+  ~TfrmVocorder() override;
+  TfrmVocorder(const TfrmVocorder&) = delete;
+  TfrmVocorder& operator=(const TfrmVocorder&) = delete;
+
+  // Creates the window (FormCreate runs inside) and shows it.
+  bool Create(HINSTANCE instance);
+  HWND Handle() const { return hwnd_; }
+  HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
+  player::TPlayer* Player() const { return Player_.get(); }
+  const std::wstring& FolderPathText() const { return FolderPath; }
+  int PlayGlyphValue() const { return PlayGlyph; }
+  bool IsBarPolling() const { return BarPolling; }
+  bool IsVolumePolling() const { return VolumePolling; }
+  bool IsTimeSupported() const { return TimeSupported; }
+  bool IsShowMillis() const { return ShowMillis; }
+  UINT TimerInterval() const { return timerInterval_; }
+  std::wstring HintOf(int id) const { return hints_.Get(Control(id)); }
+  services::TFolderDialog& FD() { return *FD_; }
+  const std::array<std::unique_ptr<services::TfisHotKey>, 8>& HotKeys() const { return hotKeys_; }
+
+  // Handlers (public so tests and the hot keys can run them as a click would).
+  void FormCreate();
+  bool FormCloseQuery();
+  void FormClose();
+  void FormDestroy();
+  void idTimerTimer();
+  void WMPlayerNotify(LPARAM code);
+  void idPlayClick();
+  void idStopClick();
+  void cmbArtistsChange();
+  void cmbArtistsClick();
+  void cmbSongsChange();
+  void cmbSongsClick();
+  void idNextClick();
+  void idChangeListClick();
+  void SpeedButton3Click();
+  void SpeedButton4Click();
+  void btnKonecClick();
+  void LoadDefaultFolder();
+  void AutomaticStop();
+  void MarkDelayPending(bool on);
+  void SetMillisMode(bool on, bool arrange);
+  void RefocusKeySink();
+  void ArrangeWindow();
+
+  // Transport (the stepping table, the position bar, the volume knob).
+  void SpeedButton1Click();
+  void SpeedButton2Click();
+  void SpeedButton1MouseDown();
+  void SpeedButton1MouseUp();
+  void SpeedButton2MouseDown();
+  void SpeedButton2MouseUp();
+  void Tim1Timer();
+  void Tim2Timer();
+  void StepBack();
+  void StepForward();
+  void StepForwardByHotKey();
+  void FastForward();
+  void FastBack();
+  void VolumeByHotKey(int direction);
+  void idTrackBarMouseDown(const BlockMouse& m);
+  void idTrackFrmMouseDown(const BlockMouse& m);
+  void sldVolumeMouseDown(const BlockMouse& m);
+  void sldVolumeMouseMove(const BlockMouse& m);
+  void sldVolumeMouseUp(const BlockMouse& m);
+  void idTime1Click();
+  int StepPixels() const;
+
+  // kestrel::IListView
+  void ClearArtists() override;
+  void ClearSongs() override;
+  void AddArtistItem(const std::wstring& name) override;
+  int ArtistItemCount() override;
+  void SelectArtistItem(int index) override;
+  void SelectSongItem(int index) override;
+  int SelectedSongItem() override;
+  void SetGroupButton(int bitmapResource, const std::wstring& hint) override;
+  void SetListButtonsEnabled(bool enabled) override;
+  void SetNextPrevEnabled(bool next, bool prev) override;
+
+  // kestrel::ILayoutHost
+  kestrel::VisibilityMask GetVisibilityMask() override;
+  void ApplyVisibilityMask(kestrel::VisibilityMask mask) override;
+  HMENU LayoutsMenu() override { return mLayouts_; }
+
+private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void OnCommand(int id, int code);
+  void OnControlMouse(int id, const BlockMouse& m);
+  void CreateControls();
+  void CreateHotKeys();
+  void LoadGlyphs();
+  void ApplyColourRule();
+  void ApplyStoredPosition();
+  void SetTimerInterval(UINT ms);
+  void ShowPlayGlyph(int glyph);
+  void SetBarFill(int width);
+  bool PlayerBusy() const;  // Paused or Running
+  void ShowPlayerError(const std::exception& e);
+  void ProcessMessages();
+  void WaitForDelayedStart(bool& leave);
+  void ShowTimeEditor(bool on);
+  void ShowFolderFiles(bool fromBrowser);
+  void SetCaptionFromFolders();
+  std::wstring SelectedSongPath() const;
+  void SetElementVisible(int id, bool visible);
+  bool ElementVisible(int id) const;
+  void StepTo(int fill, int pixel);
+  HBITMAP Glyph(int resourceId) const;
+  HBRUSH FieldColour(HWND control, HDC dc);
+  void SubclassKeySinks();
+  void idTimeEditEnter(int field);
+  void idTimeEditCursorEnter(int caret);
+  void idNullKeyPress() {}
+  static LRESULT CALLBACK KeySinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+  int BarFill() const;
+  int FrameWidth() const;
+
+  HWND hwnd_ = nullptr;
+  HINSTANCE instance_ = nullptr;
+  HFONT font_ = nullptr;
+  HMENU idPopup_ = nullptr;
+  HMENU mLayouts_ = nullptr;
+  Hints hints_;
+  UserStore store_;
+  UINT timerInterval_ = 0;
+  bool lowColour_ = false;
+  std::array<HBITMAP, 20> glyphs_{};
+
+  std::unique_ptr<player::TPlayer> Player_;
+  std::unique_ptr<services::TFolderDialog> FD_;
+  std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
+
+  // Window state.
+  bool VolumePolling = true;
+  bool BarPolling = false;
+  bool TimeShown = false;
+  bool BarShown = false;
+  bool VolumeShown = false;
+  bool TimeEditEnabled = true;
+  bool TimeSupported = false;
+  bool ShowMillis = false;
+  std::wstring ZeroTimeText = L"00:00:00";
+  UINT PlayInterval = 100;
+  bool Dragging = false;
+  int GrabOffset = 0;
+  bool ResumeAfterStep = false;
+  ULONGLONG StartAt = 0;  // tick count in milliseconds
+  bool DelayPending = false;
+  bool DelayCancel = false;
+  bool SelectBusy = false;
+  bool AutoNextPending = false;
+  std::wstring FolderPath;
+  int PlayGlyph = 0;
+  int EditCursor = 4;
+  bool timeEditorOpen_ = false;
+  int focusedField_ = 0;  // the editor field whose caret has the focus
+  bool nullFocused_ = false;
+  int lastArtist_ = -1;
+  int lastSong_ = -1;
+};
+
+// The one main window of the program, for the settings dialog and the rest.
+TfrmVocorder* MainWindow();
+
+}  // namespace app

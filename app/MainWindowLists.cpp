@@ -1,0 +1,347 @@
+// The recordings of the current folder: the combo boxes as the list model's
+// view, choosing a recording (with the delayed start), the next recording,
+// reloading, choosing the folder and copying a file into it.
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include "app/MainWindow.h"
+#include "base/Files.h"
+#include "base/Text.h"
+#include "lists/KestrelErrors.h"
+#include "lists/KestrelUtils.h"
+#include "settings/KestrelSettings.h"
+
+namespace app {
+namespace {
+
+constexpr const wchar_t* kNoMp3s = L"Zložka neobsahuje súbory formátu MP3 !!!";
+
+OpenFileDialog& FileDialog() {
+  static OpenFileDialog dialog;
+  return dialog;
+}
+
+std::optional<std::wstring> ShowOpenFileDialog(HWND owner, const std::wstring& initialDir) {
+  if (FileDialog()) return FileDialog()(owner, initialDir);
+  wchar_t file[MAX_PATH * 4] = L"";
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = L"Súbory MP3\0*.mp3\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH * 4;
+  ofn.lpstrInitialDir = initialDir.c_str();
+  ofn.lpstrTitle = L"Vložiť súbor MP3";
+  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
+  return std::wstring(file);
+}
+
+int ComboIndex(HWND combo) { return static_cast<int>(::SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
+
+std::wstring ComboText(HWND combo, int index) {
+  int n = static_cast<int>(::SendMessageW(combo, CB_GETLBTEXTLEN, index, 0));
+  if (n < 0) return {};
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  ::SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(s.data()));
+  s.resize(n);
+  return s;
+}
+
+// The list file's lines, for appending to it.
+std::vector<std::wstring> ReadListLines(const std::wstring& path) {
+  std::vector<std::wstring> lines;
+  auto bytes = files::ReadAll(path);
+  if (!bytes) return lines;
+  std::wstring content = text::FromAnsi(*bytes);
+  size_t start = 0;
+  for (size_t i = 0; i <= content.size(); ++i) {
+    if (i < content.size() && content[i] != L'\r' && content[i] != L'\n') continue;
+    std::wstring_view line = text::Trim(std::wstring_view(content).substr(start, i - start));
+    if (!line.empty()) lines.emplace_back(line);
+    start = i + 1;
+  }
+  return lines;
+}
+
+bool WriteListLines(const std::wstring& path, const std::vector<std::wstring>& lines) {  // CR LF each
+  std::wstring content;
+  for (const auto& l : lines) content += l + L"\r\n";
+  return files::WriteAll(path, text::ToAnsi(content));
+}
+
+// A double-NUL-terminated path list for the shell's file operation; ";"
+// separates paths there too.
+std::wstring ShellPathList(const std::wstring& path) {
+  std::wstring s = path;
+  for (auto& c : s)
+    if (c == L';') c = L'\0';
+  s.push_back(L'\0');
+  return s;
+}
+
+}  // namespace
+
+void SetOpenFileDialog(OpenFileDialog dialog) { FileDialog() = std::move(dialog); }
+
+void TfrmVocorder::ClearArtists() { ::SendMessageW(Control(cmbArtists), CB_RESETCONTENT, 0, 0); }
+void TfrmVocorder::ClearSongs() { ::SendMessageW(Control(cmbSongs), CB_RESETCONTENT, 0, 0); }
+
+void TfrmVocorder::AddArtistItem(const std::wstring& name) {
+  ::SendMessageW(Control(cmbArtists), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+int TfrmVocorder::ArtistItemCount() {
+  return static_cast<int>(::SendMessageW(Control(cmbArtists), CB_GETCOUNT, 0, 0));
+}
+
+void TfrmVocorder::SelectArtistItem(int index) {
+  ::SendMessageW(Control(cmbArtists), CB_SETCURSEL, index, 0);
+  cmbArtistsChange();
+}
+
+void TfrmVocorder::SelectSongItem(int index) {
+  ::SendMessageW(Control(cmbSongs), CB_SETCURSEL, index, 0);
+  kestrel::CurrentSong = index;
+  lastSong_ = index;
+}
+
+int TfrmVocorder::SelectedSongItem() { return ComboIndex(Control(cmbSongs)); }
+
+void TfrmVocorder::SetGroupButton(int bitmapResource, const std::wstring& hint) {
+  SetFlatButtonGlyph(Control(idGroup), Glyph(bitmapResource));
+  hints_.Set(Control(idGroup), hint);
+}
+
+void TfrmVocorder::SetListButtonsEnabled(bool enabled) {
+  for (int id : {idGroup, idSort, idRandom, idFind}) ::EnableWindow(Control(id), enabled);
+}
+
+void TfrmVocorder::SetNextPrevEnabled(bool next, bool prev) {
+  ::EnableWindow(Control(idNext), next);
+  ::EnableWindow(Control(idPrev), prev);
+}
+
+std::wstring TfrmVocorder::SelectedSongPath() const {
+  const auto& t = kestrel::CurrentList;
+  int a = kestrel::CurrentArtist, s = kestrel::CurrentSong;
+  if (a < 0 || a >= t.Count || s < 0 || s >= t.Artists[a].Count) return {};
+  return kestrel::ResolveSongPath(t.Artists[a].Songs[s].Path, kestrel::ListIndex);
+}
+
+void TfrmVocorder::cmbArtistsChange() {
+  HWND artists = Control(cmbArtists);
+  int i = ComboIndex(artists);
+  lastArtist_ = i;
+  kestrel::CurrentArtist = i;
+  hints_.Set(artists, i >= 0 ? ComboText(artists, i) : std::wstring());
+  ClearSongs();
+  const auto& t = kestrel::CurrentList;
+  if (i >= 0 && i < t.Count) {
+    for (const auto& s : t.Artists[i].Songs)
+      ::SendMessageW(Control(cmbSongs), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.Title.c_str()));
+    if (t.Artists[i].Count > 0) ::SendMessageW(Control(cmbSongs), CB_SETCURSEL, 0, 0);
+  }
+  cmbSongsChange();
+}
+
+void TfrmVocorder::cmbArtistsClick() {
+  RefocusKeySink();
+  if (kestrel::Settings.EnableTime3 && kestrel::Settings.PlaySelected &&
+      ComboIndex(Control(cmbArtists)) != lastArtist_ && DelayPending) {
+    DelayCancel = true;
+    StartAt = ::GetTickCount64();
+  }
+}
+
+void TfrmVocorder::cmbSongsClick() {
+  RefocusKeySink();
+  if (kestrel::Settings.EnableTime3 && kestrel::Settings.PlaySelected &&
+      ComboIndex(Control(cmbSongs)) != lastSong_ && DelayPending) {
+    DelayCancel = true;
+    StartAt = ::GetTickCount64();
+  }
+}
+
+void TfrmVocorder::WaitForDelayedStart(bool& leave) {
+  leave = false;
+  while (hwnd_) {
+    ProcessMessages();
+    if (SelectBusy) {
+      leave = true;
+      return;
+    }
+    if (DelayCancel) {
+      DelayCancel = false;
+      leave = true;
+      return;
+    }
+    if (::GetTickCount64() > StartAt) return;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  leave = true;
+}
+
+void TfrmVocorder::cmbSongsChange() {
+  HWND songs = Control(cmbSongs);
+  int k = ComboIndex(songs);
+  lastSong_ = k;
+  kestrel::CurrentSong = k;
+  hints_.Set(songs, k >= 0 ? ComboText(songs, k) : std::wstring());
+  kestrel::UpdateNextPrevButtons();
+  if (kestrel::Settings.PlaySelected && k >= 0) {
+    if (kestrel::Settings.EnableTime3) {
+      bool leave = false;
+      WaitForDelayedStart(leave);
+      if (leave) return;
+    }
+    // Opens the recording and leaves it stopped at its start, its length
+    // shown. SelectBusy comes back down whatever the player says.
+    SelectBusy = true;
+    DelayPending = false;
+    struct Done {
+      bool& busy;
+      ~Done() { busy = false; }
+    } done{SelectBusy};
+    if (Player_->State != player::psStopped) idStopClick();
+    idPlayClick();
+    idStopClick();
+    ProcessMessages();
+  }
+  RefocusKeySink();
+}
+
+void TfrmVocorder::idNextClick() {
+  if (SelectBusy) return;
+  const auto& s = kestrel::Settings;
+  if (s.EnableTime3 && s.PlaySelected) {
+    if (DelayPending) {
+      DelayCancel = true;
+    } else {
+      DelayCancel = false;
+      DelayPending = true;
+    }
+    ProcessMessages();
+    if (!AutoNextPending) {
+      StartAt = ::GetTickCount64() + static_cast<ULONGLONG>(s.Time3 * 86'400'000.0 + 0.5);
+      MarkDelayPending(true);
+    }
+  }
+  ::SendMessageW(Control(cmbArtists), CB_SHOWDROPDOWN, FALSE, 0);
+  ::SendMessageW(Control(cmbSongs), CB_SHOWDROPDOWN, FALSE, 0);
+  HWND songs = Control(cmbSongs);
+  int k = ComboIndex(songs);
+  int count = static_cast<int>(::SendMessageW(songs, CB_GETCOUNT, 0, 0));
+  if (k >= 0 && k < count - 1) {
+    ::SendMessageW(songs, CB_SETCURSEL, k + 1, 0);
+    cmbSongsChange();
+    return;
+  }
+  const auto& t = kestrel::CurrentList;
+  for (int a = kestrel::CurrentArtist + 1; a < t.Count; ++a) {
+    if (t.Artists[a].Count == 0) continue;
+    ::SendMessageW(Control(cmbArtists), CB_SETCURSEL, a, 0);
+    cmbArtistsChange();
+    return;
+  }
+}
+
+void TfrmVocorder::idChangeListClick() {
+  bool wasEmpty = kestrel::CurrentList.Count == 0;
+  kestrel::ReloadList(kestrel::CurrentList, kestrel::CurrentList.Grouped, kestrel::CurrentList.Sorted, false,
+                      !wasEmpty, kestrel::Settings.RandomTimes);
+  if (wasEmpty && kestrel::CurrentList.Count > 0) kestrel::SelectFirstArtist();
+}
+
+void TfrmVocorder::SpeedButton3Click() {
+  if (PlayerBusy()) idStopClick();
+  FD_->SetRootFolder(services::TShellFolder::sfoPersonal);
+  std::wstring stored = store_.Read(L"Dir_MP3s");
+  if (!stored.empty()) FD_->SetDirectory(stored);
+  // Cancelling keeps the folder and the list as they were.
+  if (!FD_->Execute() || FD_->Directory().empty()) return;
+  store_.Write(L"Dir_MP3s", FD_->Directory());
+  FolderPath = FD_->Directory();
+  ShowFolderFiles(true);
+}
+
+void TfrmVocorder::LoadDefaultFolder() {
+  FolderPath = DocumentsFolder();
+  store_.Write(L"Dir_MP3s", FolderPath);
+  ShowFolderFiles(false);
+}
+
+void TfrmVocorder::ShowFolderFiles(bool fromBrowser) {
+  FolderPath = kestrel::IncludeTrailingBackslash(FolderPath);
+  std::vector<std::wstring> paths;
+  WIN32_FIND_DATAW fd;
+  win::FindHandle find(::FindFirstFileW((FolderPath + L"*.mp3").c_str(), &fd));
+  if (find) {
+    do {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) paths.push_back(FolderPath + fd.cFileName);
+    } while (::FindNextFileW(find.get(), &fd));
+  }
+  if (paths.empty()) {
+    kestrel::ShowBox(kestrel::BoxKind::Plain, kestrel::BoxButtons::Ok,
+                     fromBrowser ? FolderPath + L"\r" + kNoMp3s : std::wstring(kNoMp3s));
+    return;
+  }
+  if (kestrel::Lists.empty()) return;
+  WriteListLines(kestrel::Lists[kestrel::ListIndex].Path, paths);
+  idChangeListClick();
+  SetCaptionFromFolders();
+}
+
+void TfrmVocorder::SetCaptionFromFolders() {
+  std::wstring caption;
+  HWND artists = Control(cmbArtists);
+  for (int i = 0; i < ArtistItemCount(); ++i) caption += ComboText(artists, i) + L"\r\n";
+  ::SetWindowTextW(hwnd_, caption.c_str());
+}
+
+void TfrmVocorder::SpeedButton4Click() {
+  if (PlayerBusy()) idStopClick();
+  std::wstring initial = store_.Read(L"DirFiles_MP3s");
+  auto chosen = ShowOpenFileDialog(hwnd_, initial.empty() ? std::wstring(L"C:\\") : initial);
+  if (!chosen) return;
+  std::wstring dir = kestrel::ExtractFilePath(*chosen);
+  if (dir.size() > 3 && dir.back() == L'\\') dir.pop_back();
+  store_.Write(L"DirFiles_MP3s", dir);
+
+  if (kestrel::Lists.empty()) return;
+  const std::wstring listFile = kestrel::Lists[kestrel::ListIndex].Path;
+  std::vector<std::wstring> lines = ReadListLines(listFile);
+  std::wstring target = lines.empty() ? std::wstring() : kestrel::ExtractFilePath(lines.front());
+  if (target.empty()) target = kestrel::IncludeTrailingBackslash(DocumentsFolder());
+
+  std::wstring from = ShellPathList(*chosen), to = ShellPathList(target);
+  SHFILEOPSTRUCTW op{};
+  op.hwnd = ::GetDesktopWindow();
+  op.wFunc = FO_COPY;
+  op.pFrom = from.c_str();
+  op.pTo = to.c_str();
+  op.fFlags = FOF_ALLOWUNDO | FOF_FILESONLY | FOF_RENAMEONCOLLISION | FOF_WANTMAPPINGHANDLE;
+  int r = ::SHFileOperationW(&op);
+  // On a collision the shell names the copy anew; the list gets that name.
+  std::wstring name = kestrel::ExtractFileName(*chosen);
+  if (op.hNameMappings) {
+    struct Mappings {
+      UINT count;
+      SHNAMEMAPPINGW* items;
+    };
+    auto* m = static_cast<Mappings*>(op.hNameMappings);
+    if (m->count > 0 && m->items[0].pszNewPath)
+      name = kestrel::ExtractFileName(std::wstring(m->items[0].pszNewPath, m->items[0].cchNewPath));
+    ::SHFreeNameMappings(op.hNameMappings);
+  }
+  if (r != 0 || op.fAnyOperationsAborted) return;
+  // Appended as a line of its own; the rest of the file stays as it was.
+  std::string bytes = files::ReadAll(listFile).value_or(std::string());
+  if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+  bytes += text::ToAnsi(target + name + L"\r\n");
+  if (files::WriteAll(listFile, bytes)) idChangeListClick();
+}
+
+void TfrmVocorder::btnKonecClick() { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+}  // namespace app

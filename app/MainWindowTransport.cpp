@@ -1,0 +1,392 @@
+// Transport: play and pause, stop, the steps (also held down and by hot
+// key), seeking on the position bar, the volume knob, the position editor
+// and the milliseconds mode.
+#include "app/MainWindow.h"
+#include "app/MediaTime.h"
+#include "lists/KestrelErrors.h"
+#include "lists/KestrelUtils.h"
+#include "player/PlayerError.h"
+#include "settings/KestrelSettings.h"
+
+namespace app {
+namespace {
+
+constexpr int kBarMargin = 2;
+constexpr UINT kStepRepeatMs = 200;
+
+const std::wstring& ErrorText(const std::exception& e) {
+  static std::wstring scratch;
+  if (auto* p = dynamic_cast<const player::PlayerError*>(&e)) return p->Text();
+  scratch = text::FromAnsi(e.what());
+  return scratch;
+}
+
+RECT ClientRectOf(HWND parent, HWND child) {
+  RECT r;
+  ::GetWindowRect(child, &r);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+}  // namespace
+
+int TfrmVocorder::FrameWidth() const {
+  RECT r;
+  ::GetWindowRect(Control(idTrackFrm), &r);
+  return r.right - r.left;
+}
+
+int TfrmVocorder::BarFill() const {
+  RECT r;
+  ::GetWindowRect(::GetDlgItem(Control(idTrackFrm), idTrackBar), &r);
+  return r.right - r.left;
+}
+
+void TfrmVocorder::MarkDelayPending(bool on) {
+  if (on) {
+    if (PlayGlyph == 2) ShowPlayGlyph(3);
+    if (PlayGlyph == 0) ShowPlayGlyph(1);
+  } else {
+    if (PlayGlyph == 3) ShowPlayGlyph(2);
+    if (PlayGlyph == 1) ShowPlayGlyph(0);
+  }
+}
+
+void TfrmVocorder::idPlayClick() {
+  const auto& s = kestrel::Settings;
+  auto cancelDelay = [&] {
+    if (s.EnableTime3 && s.PlaySelected && DelayPending) {
+      DelayCancel = true;
+      DelayPending = false;
+    }
+  };
+  if (PlayerBusy()) {
+    try {
+      Player_->TogglePause();
+    } catch (const std::exception&) {
+      if (s.ErrPlaytime) throw;
+      return;
+    }
+  } else {
+    if (kestrel::CurrentArtist < 0 || kestrel::CurrentArtist >= kestrel::CurrentList.Count) {
+      kestrel::MsgSelectArtist();
+      return;
+    }
+    std::wstring path = SelectedSongPath();
+    if (path.empty()) {
+      kestrel::MsgSelectSong();
+      return;
+    }
+    if (timeEditorOpen_) RefocusKeySink();
+    if (kestrel::FileExists(path)) {
+      cancelDelay();
+      if (Player_->FileName != path || Player_->CurrentDevice != Player_->SelectedDevice) {
+        try {
+          Player_->Open(path);
+        } catch (const std::exception& e) {
+          // The settings dialog offers the device choice; until it exists
+          // the question is asked and the answer has nothing to open.
+          if (s.ErrPlaytime) kestrel::AskEditDevice(ErrorText(e));
+          return;
+        }
+      }
+      VolumePolling = true;
+      BarPolling = true;
+      if (TimeSupported && WindowText(Control(idTime1)) != ZeroTimeText)
+        Player_->SetPosition(ParseMediaTime(WindowText(Control(idTime1))));
+      try {
+        Player_->Play();
+      } catch (const std::exception&) {
+        if (s.ErrPlaytime) throw;
+        return;
+      }
+    } else {
+      if (s.ErrUnexisting) {
+        cancelDelay();
+        kestrel::ErrFileNotFound(path, false);
+        MarkDelayPending(false);
+        return;
+      }
+      if (s.SelNextSong && s.EnableTime3 && s.PlaySelected) {
+        if (DelayPending) {
+          DelayCancel = true;
+          StartAt = ::GetTickCount64();
+        }
+        SelectBusy = false;
+        AutoNextPending = true;
+      }
+      if (::IsWindowEnabled(Control(idNext))) {
+        SelectBusy = false;
+        idNextClick();
+      } else {
+        AutomaticStop();
+      }
+      if (s.EnableTime3 && s.PlaySelected && AutoNextPending) {
+        AutoNextPending = false;
+        if (Player_->State == player::psStopped) MarkDelayPending(false);
+      }
+      return;
+    }
+  }
+  if (Player_->State == player::psPaused) ShowPlayGlyph(1);
+  if (Player_->State == player::psRunning) ShowPlayGlyph(3);
+}
+
+void TfrmVocorder::idStopClick() {
+  if (Player_->State != player::psStopped) {
+    const auto& s = kestrel::Settings;
+    if (s.EnableTime3 && s.PlaySelected && DelayPending) {
+      DelayCancel = true;
+      ProcessMessages();
+      MarkDelayPending(false);
+      DelayPending = false;
+    }
+    try {
+      Player_->Stop();
+      Player_->Rewind();
+    } catch (const std::exception&) {
+      if (s.ErrPlaytime) throw;
+      return;
+    }
+  }
+  if (Player_->State == player::psStopped) ShowPlayGlyph(0);
+}
+
+int TfrmVocorder::StepPixels() const { return app::StepPixels(Player_->Duration, FrameWidth()); }
+
+void TfrmVocorder::StepTo(int fill, int pixel) {
+  if (!PlayerBusy()) return;
+  BarPolling = false;
+  SetBarFill(fill < 0 ? 0 : fill);
+  struct Again {
+    bool& polling;
+    ~Again() { polling = true; }
+  } again{BarPolling};
+  Player_->SeekToBarPixel(FrameWidth(), pixel, kBarMargin);
+}
+
+void TfrmVocorder::StepBack() {
+  int w = BarFill();
+  StepTo(w - 1 < 0 ? 0 : w - 1, kBarMargin + w - StepPixels() - 1);
+}
+
+void TfrmVocorder::StepForward() {
+  int w = BarFill(), frame = FrameWidth();
+  int t = w + StepPixels() + 1;
+  if (t > frame) t = frame - 5;
+  StepTo(w + 1 > frame - 1 ? frame - 1 : w + 1, kBarMargin + t);
+}
+
+void TfrmVocorder::StepForwardByHotKey() {
+  int t = BarFill() + StepPixels() + 1;
+  if (t < 0) t = 5;
+  StepTo(t, kBarMargin + t);
+}
+
+void TfrmVocorder::FastForward() {
+  int frame = FrameWidth();
+  int t = BarFill() + 10 * StepPixels() + 10;
+  if (t > frame) t = frame - 5;
+  StepTo(t, kBarMargin + t);
+}
+
+void TfrmVocorder::FastBack() {
+  int t = BarFill() - 10 * StepPixels() - 10;
+  StepTo(t, kBarMargin + t);
+}
+
+void TfrmVocorder::SpeedButton1Click() { StepBack(); }
+void TfrmVocorder::SpeedButton2Click() { StepForward(); }
+void TfrmVocorder::Tim1Timer() { StepForward(); }
+void TfrmVocorder::Tim2Timer() { StepBack(); }
+
+void TfrmVocorder::SpeedButton1MouseDown() {
+  ResumeAfterStep = Player_->State == player::psRunning;
+  if (ResumeAfterStep) Player_->TogglePause();
+  ::SetTimer(hwnd_, Tim2, kStepRepeatMs, nullptr);
+}
+
+void TfrmVocorder::SpeedButton2MouseDown() {
+  ResumeAfterStep = Player_->State == player::psRunning;
+  if (ResumeAfterStep) Player_->TogglePause();
+  ::SetTimer(hwnd_, Tim1, kStepRepeatMs, nullptr);
+}
+
+void TfrmVocorder::SpeedButton1MouseUp() {
+  ::KillTimer(hwnd_, Tim2);
+  bool resume = std::exchange(ResumeAfterStep, false);
+  if (resume) Player_->Play();
+}
+
+void TfrmVocorder::SpeedButton2MouseUp() {
+  ::KillTimer(hwnd_, Tim1);
+  bool resume = std::exchange(ResumeAfterStep, false);
+  if (resume) Player_->Play();
+}
+
+void TfrmVocorder::idTrackBarMouseDown(const BlockMouse& m) {
+  if (!BarPolling || m.message != WM_LBUTTONDOWN) return;
+  BarPolling = false;
+  struct Again {
+    bool& polling;
+    ~Again() { polling = true; }
+  } again{BarPolling};
+  Player_->SeekToBarPixel(FrameWidth(), m.pt.x + kBarMargin, kBarMargin);
+}
+
+void TfrmVocorder::idTrackFrmMouseDown(const BlockMouse& m) {
+  if (!BarPolling || m.message != WM_LBUTTONDOWN) return;
+  if ((m.keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL)) != MK_LBUTTON) return;
+  if (::GetKeyState(VK_MENU) < 0) return;
+  BarPolling = false;
+  struct Again {
+    bool& polling;
+    ~Again() { polling = true; }
+  } again{BarPolling};
+  Player_->SeekToBarPixel(FrameWidth(), m.pt.x, kBarMargin);
+}
+
+void TfrmVocorder::sldVolumeMouseDown(const BlockMouse& m) {
+  if (m.message != WM_LBUTTONDOWN || (m.keys & (MK_RBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL))) return;
+  ::SetCapture(Control(sldVolume));
+  Dragging = true;
+  GrabOffset = m.pt.y;
+}
+
+void TfrmVocorder::sldVolumeMouseMove(const BlockMouse& m) {
+  if (!Dragging || !VolumePolling) return;
+  VolumePolling = false;
+  struct Again {
+    bool& polling;
+    ~Again() { polling = true; }
+  } again{VolumePolling};
+  RECT groove = ClientRectOf(hwnd_, Control(sldVolumeFrm)), knob = ClientRectOf(hwnd_, Control(sldVolume));
+  int offset = Player_->SliderOffsetToVolume(groove.bottom - groove.top, knob.bottom - knob.top,
+                                             knob.top + m.pt.y - groove.top, 0, GrabOffset);
+  ::SetWindowPos(Control(sldVolume), nullptr, knob.left, groove.top + offset, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TfrmVocorder::sldVolumeMouseUp(const BlockMouse& m) {
+  if (m.message != WM_LBUTTONUP) return;
+  Dragging = false;
+  ::ReleaseCapture();
+}
+
+void TfrmVocorder::VolumeByHotKey(int direction) {
+  RECT groove = ClientRectOf(hwnd_, Control(sldVolumeFrm)), knob = ClientRectOf(hwnd_, Control(sldVolume));
+  int height = knob.bottom - knob.top, grooveHeight = groove.bottom - groove.top;
+  int top = knob.top + direction;
+  if (top < groove.top) top = groove.top;
+  if (top > groove.bottom - height) top = groove.bottom - height;
+  VolumePolling = false;
+  struct Again {
+    bool& polling;
+    ~Again() { polling = true; }
+  } again{VolumePolling};
+  int offset = Player_->SliderOffsetToVolume(grooveHeight, height, top - groove.top + direction, 0, 0);
+  ::SetWindowPos(Control(sldVolume), nullptr, knob.left, groove.top + offset, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TfrmVocorder::idTime1Click() {
+  if (!TimeSupported) return;
+  TimeFields f = SplitTimeText(WindowText(Control(idTime1)), ShowMillis);
+  HWND editor = Control(idTime2Frm);
+  ::SetWindowTextW(::GetDlgItem(editor, idTimeEdit2a), f.hours.c_str());
+  ::SetWindowTextW(::GetDlgItem(editor, idTimeEdit2b), f.minutes.c_str());
+  ::SetWindowTextW(::GetDlgItem(editor, idTimeEdit2c), f.seconds.c_str());
+  ::SetWindowTextW(::GetDlgItem(editor, idTimeEdit2d), f.millis.c_str());
+  ShowTimeEditor(true);
+}
+
+void TfrmVocorder::ShowTimeEditor(bool on) {
+  HWND editor = Control(idTime2Frm);
+  timeEditorOpen_ = on;
+  auto show = [&](int id, bool visible) { ::ShowWindow(::GetDlgItem(editor, id), visible ? SW_SHOWNA : SW_HIDE); };
+  for (int id : {idTimeEdit2a, idTimeEdit2b, idTimeEdit2c, idTimeEdit2aCursor, idTimeEdit2bCursor,
+                 idTimeEdit2cCursor, idTime2Sep1, idTime2Sep2})
+    show(id, on);
+  for (int id : {idTimeEdit2d, idTimeEdit2dCursor, idTime2Sep3}) show(id, on && ShowMillis);
+  ::ShowWindow(editor, on ? SW_SHOWNA : SW_HIDE);
+  bool timeShown = (GetVisibilityMask() & 0x80) != 0;
+  ::ShowWindow(Control(idTime1), on || !timeShown ? SW_HIDE : SW_SHOWNA);
+  if (on) {
+    EditCursor = ShowMillis ? 1 : 4;
+    ::SetFocus(::GetDlgItem(editor, ShowMillis ? idTimeEdit2dCursor : idTimeEdit2cCursor));
+  } else {
+    ::SetFocus(Control(idNull));
+  }
+}
+
+void TfrmVocorder::SetMillisMode(bool on, bool arrange) {
+  ShowMillis = on;
+  HWND editor = Control(idTime2Frm);
+  for (int id : {idTimeEdit2d, idTimeEdit2dCursor, idTime2Sep3})
+    ::ShowWindow(::GetDlgItem(editor, id), ShowMillis && timeEditorOpen_ ? SW_SHOWNA : SW_HIDE);
+  RECT r = ClientRectOf(hwnd_, editor);
+  if (on && ZeroTimeText == L"00:00:00") {
+    ::SetWindowTextW(Control(idTime1), (WindowText(Control(idTime1)) + L":000").c_str());
+    if (!Player_->FileName.empty() && TimeSupported)
+      ::SetWindowTextW(Control(idTime2), FormatMediaTime(Player_->Duration, true).c_str());
+    else
+      ::SetWindowTextW(Control(idTime2), (WindowText(Control(idTime2)) + L":000").c_str());
+    ZeroTimeText = L"00:00:00:000";
+    PlayInterval = 25;
+    ::SetWindowPos(editor, nullptr, 0, 0, r.right - r.left + 21, r.bottom - r.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (EditCursor > 3 && timeEditorOpen_) {
+      EditCursor = 1;
+      ::SetFocus(::GetDlgItem(editor, idTimeEdit2dCursor));
+    }
+  } else if (!on && ZeroTimeText == L"00:00:00:000") {
+    for (int id : {idTime1, idTime2}) {
+      std::wstring t = WindowText(Control(id));
+      ::SetWindowTextW(Control(id), t.substr(0, t.size() >= 4 ? t.size() - 4 : 0).c_str());
+    }
+    ZeroTimeText = L"00:00:00";
+    PlayInterval = 50;
+    ::SetWindowPos(editor, nullptr, 0, 0, r.right - r.left - 21, r.bottom - r.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (EditCursor < 4 && timeEditorOpen_) {
+      EditCursor = 4;
+      ::SetFocus(::GetDlgItem(editor, idTimeEdit2cCursor));
+    }
+  }
+  if (arrange) ArrangeWindow();
+}
+
+void TfrmVocorder::CreateHotKeys() {
+  struct Def {
+    WORD key;
+    std::function<void()> action;
+  };
+  Def defs[8] = {
+      {0x4020, [this] { if (::IsWindowEnabled(Control(idPlay))) idPlayClick(); }},  // HotKeyStartStop
+      {0x4025, [this] { if (PlayerBusy()) StepBack(); }},                            // HotKeyBack
+      {0x4027, [this] { if (PlayerBusy()) StepForwardByHotKey(); }},                 // HotKeyForward
+      {0x4021, [this] { if (PlayerBusy()) FastForward(); }},                         // HotKeyForwardX
+      {0x4022, [this] { if (PlayerBusy()) FastBack(); }},                            // HotKeyBackX
+      {0x4074, [this] { idChangeListClick(); }},                                     // HotKeyRefresh
+      {0x4026, [this] { VolumeByHotKey(-1); }},                                      // HotKeyVolUp
+      {0x4028, [this] { VolumeByHotKey(+1); }},                                      // HotKeyVolDown
+  };
+  for (int i = 0; i < 8; ++i) {
+    auto key = std::make_unique<services::TfisHotKey>();
+    key->SetKey(defs[i].key);
+    auto action = defs[i].action;
+    key->OnHotKey = [this, action](services::TfisHotKey&) {
+      // The key arrives outside the window procedure's message: failures
+      // are shown as a click's would be.
+      try {
+        action();
+      } catch (const std::exception& e) {
+        ShowPlayerError(e);
+      }
+    };
+    key->Loaded();
+    hotKeys_[i] = std::move(key);
+  }
+}
+
+}  // namespace app

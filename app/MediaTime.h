@@ -1,0 +1,27 @@
+// Time texts of the read-outs and the transport's step arithmetic; pure
+// functions over media time (100-ns units).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace app {
+
+// hh:mm:ss, or hh:mm:ss:mmm with milliseconds.
+std::wstring FormatMediaTime(int64_t t, bool withMillis);
+// "hh:mm:ss[:mmm]" or "ss:mmm"; any other text, or fields that are not
+// numbers, give 0.
+int64_t ParseMediaTime(std::wstring_view text);
+
+// Pixels per slow step on a position bar of the frame width, for a recording
+// of the duration. A recording shorter than one unit (1.0535 s) steps 1.
+int StepPixels(int64_t duration, int frameWidth);
+
+// The splitting of a read-out's text into the position editor's fields.
+struct TimeFields {
+  std::wstring hours, minutes, seconds, millis;
+};
+TimeFields SplitTimeText(std::wstring_view text, bool withMillis);
+
+}  // namespace app
