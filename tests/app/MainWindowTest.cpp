@@ -1,0 +1,242 @@
+// The main window driven through its real controls, with a real player.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include "WindowFixture.h"
+#include "lists/globals.h"
+#include "settings/KestrelSettings.h"
+
+using namespace std::chrono_literals;
+using namespace testing_support;
+using app::TfrmVocorder;
+
+namespace {
+
+using MainWindow = WindowTest;
+
+TEST_F(MainWindow, StartsAsTheDesignedStripWithTheFirstFolderSelected) {
+  UseList({Recording(recs, L"b.mp3"), Recording(recs, L"a.mp3")});
+  CreateWindow();
+  HWND h = window->Handle();
+  wchar_t cls[64];
+  ::GetClassNameW(h, cls, 64);
+  EXPECT_STREQ(cls, L"TfrmVocorder");
+  LONG_PTR ex = ::GetWindowLongPtrW(h, GWL_EXSTYLE);
+  EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(ex & WS_EX_TOPMOST);
+  RECT client;
+  ::GetClientRect(h, &client);
+  EXPECT_EQ(client.bottom, 65);
+  EXPECT_EQ(window->GetVisibilityMask(), kestrel::DefaultVisibilityMask);
+
+  std::wstring folder = recs.path().filename().wstring();
+  EXPECT_EQ(app::WindowText(h), folder);
+  EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"a", L"b"}));
+  EXPECT_EQ(Selected(app::cmbSongs), 0);
+  EXPECT_FALSE(::IsWindowEnabled(window->Control(app::idStop)));
+  EXPECT_EQ(window->HintOf(app::idPlay), L"Play ");
+  EXPECT_EQ(window->HintOf(app::idChangeList), L"Reload List From The File (F6)");
+  EXPECT_EQ(window->FolderPathText(), recs.dir());
+  // Selecting with "PlaySelected" opened the first recording and left it
+  // stopped at its start with its length shown.
+  EXPECT_EQ(window->Player()->FileName(), recs.file(L"a.mp3"));
+  EXPECT_EQ(Text(app::idTime1), L"00:00:00");
+  EXPECT_EQ(Text(app::idTime2), L"00:00:02");
+  EXPECT_EQ(window->PlayGlyphValue(), 0);
+  EXPECT_TRUE(seam.boxes.empty());
+}
+
+TEST_F(MainWindow, PlaysToTheEndAndReturnsToThePlayPicture) {
+  UseList({Recording(recs, L"a.mp3")});
+  CreateWindow();
+  Click(app::idPlay);
+  EXPECT_EQ(window->PlayGlyphValue(), 3);  // the play button's own action: blue pause
+  EXPECT_TRUE(::IsWindowEnabled(window->Control(app::idStop)));
+  EXPECT_EQ(window->TimerInterval(), 100u);
+  EXPECT_TRUE(window->IsBarPolling());
+  ASSERT_TRUE(PumpUntil([&] { return Text(app::idTime1) != L"00:00:00"; }, 5s));
+  ASSERT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Stopped; }, 10s));
+  EXPECT_EQ(window->PlayGlyphValue(), 0);
+  EXPECT_EQ(window->TimerInterval(), 100u);
+  EXPECT_FALSE(window->IsBarPolling());
+  EXPECT_EQ(Text(app::idTime1), L"00:00:00");
+  EXPECT_FALSE(::IsWindowEnabled(window->Control(app::idStop)));
+}
+
+TEST_F(MainWindow, PauseAndStop) {
+  kestrel::Settings.PlaySelected = false;
+  UseList({Recording(recs, L"a.mp3", L"speech11k8.wav")});
+  CreateWindow();
+  EXPECT_TRUE(window->Player()->FileName().empty());
+  Click(app::idPlay);
+  ASSERT_EQ(window->Player()->State(), PlayerState::Running);
+  Click(app::idPlay);
+  EXPECT_EQ(window->Player()->State(), PlayerState::Paused);
+  EXPECT_EQ(window->PlayGlyphValue(), 1);
+  Click(app::idStop);
+  EXPECT_EQ(window->Player()->State(), PlayerState::Stopped);
+  EXPECT_EQ(window->PlayGlyphValue(), 0);
+  EXPECT_EQ(window->Player()->GetPosition(), 0);
+}
+
+TEST_F(MainWindow, PlayWithoutSelectionAsksForOne) {
+  CreateWindow();
+  ASSERT_FALSE(seam.boxes.empty());  // the empty documents folder was reported
+  seam.boxes.clear();
+  Click(app::idPlay);
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.last().text, L"Select an artist please!");
+}
+
+TEST_F(MainWindow, AnEmptyListLoadsTheDocumentsFolder) {
+  Recording(docs, L"memo.mp3");
+  Recording(docs, L"other.wav");
+  CreateWindow();
+  EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"memo"}));
+  EXPECT_EQ(window->FolderPathText(), docs.dir());
+  EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), text::ToAnsi(docs.file(L"memo.mp3")) + "\r\n");
+  EXPECT_EQ(app::WindowText(window->Handle()), docs.path().filename().wstring() + L"\r\n");
+  app::UserStore store;
+  EXPECT_EQ(store.Read(L"Dir_MP3s"), docs.path().wstring());
+}
+
+TEST_F(MainWindow, TheFolderBrowserMakesAFoldersRecordingsTheList) {
+  UseList({Recording(recs, L"a.mp3")});
+  CreateWindow();
+  ScratchDir other(L"other");
+  Recording(other, L"x.mp3");
+  Recording(other, L"y.mp3");
+  std::wstring chosen = other.path().wstring();
+  window->FD().SetBrowseFunction([&](BROWSEINFOW&) { return ::ILCreateFromPathW(chosen.c_str()); });
+  Click(app::SpeedButton3);
+  EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"x", L"y"}));
+  EXPECT_EQ(window->FolderPathText(), other.dir());
+  EXPECT_EQ(app::UserStore().Read(L"Dir_MP3s"), chosen);
+
+  // A folder without recordings: the message, and the list stays.
+  ScratchDir empty(L"empty");
+  chosen = empty.path().wstring();
+  std::string before = ReadBytes(kestrel::Lists[0].Path);
+  Click(app::SpeedButton3);
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.last().text, empty.dir() + L"\rZložka neobsahuje súbory formátu MP3 !!!");
+  EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), before);
+
+  // Cancelling keeps the folder and the list.
+  window->FD().SetBrowseFunction([](BROWSEINFOW&) -> PIDLIST_ABSOLUTE { return nullptr; });
+  Click(app::SpeedButton3);
+  EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"x", L"y"}));
+  EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), before);
+}
+
+TEST_F(MainWindow, AddingAFileCopiesItIntoTheFolderOfTheList) {
+  UseList({Recording(recs, L"a.mp3")});
+  CreateWindow();
+  ScratchDir elsewhere(L"src");
+  std::wstring source = Recording(elsewhere, L"new one.mp3");
+  std::wstring initial;
+  app::SetOpenFileDialog([&](HWND, const std::wstring& dir) -> std::optional<std::wstring> {
+    initial = dir;
+    return source;
+  });
+  Click(app::SpeedButton4);
+  EXPECT_EQ(initial, L"C:\\");
+  EXPECT_TRUE(FileExists(recs.file(L"new one.mp3")));
+  EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"a", L"new one"}));
+  EXPECT_EQ(app::UserStore().Read(L"DirFiles_MP3s"), elsewhere.path().wstring());
+
+  // Cancelled: nothing changes; the stored folder is offered next time.
+  std::string before = ReadBytes(kestrel::Lists[0].Path);
+  app::SetOpenFileDialog([&](HWND, const std::wstring& dir) -> std::optional<std::wstring> {
+    initial = dir;
+    return std::nullopt;
+  });
+  Click(app::SpeedButton4);
+  EXPECT_EQ(initial, elsewhere.path().wstring());
+  EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), before);
+  app::SetOpenFileDialog(nullptr);
+}
+
+TEST_F(MainWindow, TheDelayedStartWaitsThenLoadsTheNextRecording) {
+  kestrel::Settings.EnableTime3 = true;
+  kestrel::Settings.Time3 = 0.4 / 86400.0;
+  UseList({Recording(recs, L"a.mp3"), Recording(recs, L"b.mp3")});
+  CreateWindow();
+  Click(app::idNext);
+  EXPECT_EQ(Selected(app::cmbSongs), 1);
+  EXPECT_EQ(window->Player()->FileName(), recs.file(L"b.mp3"));
+  EXPECT_EQ(window->PlayGlyphValue(), 0);  // the pending marker is cleared again
+  EXPECT_FALSE(::IsWindowEnabled(window->Control(app::idNext)));
+}
+
+TEST_F(MainWindow, AMissingRecordingMovesOnWhenNotReported) {
+  kestrel::Settings.ErrUnexisting = false;
+  kestrel::Settings.PlaySelected = false;
+  UseList({recs.file(L"gone.mp3"), Recording(recs, L"here.mp3")});
+  CreateWindow();
+  Click(app::idPlay);
+  EXPECT_EQ(Selected(app::cmbSongs), 1);
+  EXPECT_TRUE(seam.boxes.empty());
+
+  kestrel::Settings.ErrUnexisting = true;
+  ::SendMessageW(window->Control(app::cmbSongs), CB_SETCURSEL, 0, 0);
+  window->cmbSongsChange();
+  Click(app::idPlay);
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.last().text, L"Can not find the file,\r" + text::LowerAscii(recs.file(L"gone.mp3")));
+}
+
+TEST_F(MainWindow, BadRecordingsGiveAPlayerErrorAndTheWindowGoesOn) {
+  kestrel::Settings.PlaySelected = false;
+  WriteBytes(recs.file(L"empty.mp3"), "");
+  WriteBytes(recs.file(L"junk.mp3"), std::string(5000, 'j'));
+  UseList({recs.file(L"empty.mp3"), recs.file(L"junk.mp3"), Recording(recs, L"good.mp3")});
+  CreateWindow();
+  for (int i = 0; i < 2; ++i) {
+    seam.boxes.clear();
+    ::SendMessageW(window->Control(app::cmbSongs), CB_SETCURSEL, i, 0);
+    window->cmbSongsChange();
+    Click(app::idPlay);
+    ASSERT_EQ(seam.boxes.size(), 1u) << i;
+    EXPECT_EQ(seam.last().caption, L"Error");
+    EXPECT_EQ(seam.last().text.rfind(L"Device reported the following error:\r", 0), 0u) << i;
+    EXPECT_TRUE(::IsWindowEnabled(window->Control(app::idPlay)));
+    EXPECT_TRUE(window->Player()->FileName().empty());  // closed on pnOpenFailed
+  }
+  ::SendMessageW(window->Control(app::cmbSongs), CB_SETCURSEL, 2, 0);
+  window->cmbSongsChange();
+  Click(app::idPlay);
+  EXPECT_EQ(window->Player()->State(), PlayerState::Running);
+}
+
+TEST_F(MainWindow, TheStoredPositionIsKeptOnTheScreen) {
+  app::UserStore store;
+  store.Write(L"Left", L"-50");
+  store.Write(L"Top", L"100000");
+  CreateWindow();
+  RECT r;
+  ::GetWindowRect(window->Handle(), &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.bottom, ::GetSystemMetrics(SM_CYSCREEN));
+  ::SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(store.Read(L"Left"), L"0");
+  EXPECT_EQ(store.Read(L"Top"), std::to_wstring(r.top));
+}
+
+TEST_F(MainWindow, LayoutsShowAndHideElements) {
+  CreateWindow();
+  window->ApplyVisibilityMask(0x00003 | 0x00008 | 0x00080 | 0x00200);
+  EXPECT_FALSE(::IsWindowVisible(window->Control(app::idStop)));
+  EXPECT_FALSE(::IsWindowVisible(window->Control(app::idTrackFrm)));
+  EXPECT_FALSE(::IsWindowVisible(window->Control(app::idTimeSplit)));
+  EXPECT_TRUE(window->IsShowMillis());
+  EXPECT_EQ(Text(app::idTime1), L"00:00:00:000");
+  EXPECT_EQ(window->GetVisibilityMask(), 0x00003u | 0x00008u | 0x00080u | 0x00200u);
+  window->ApplyVisibilityMask(kestrel::DefaultVisibilityMask);
+  EXPECT_EQ(Text(app::idTime1), L"00:00:00");
+  EXPECT_EQ(Text(app::idTime2), L"00:00:00");
+  EXPECT_EQ(window->GetVisibilityMask(), kestrel::DefaultVisibilityMask);
+}
+
+}  // namespace

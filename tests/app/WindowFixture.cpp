@@ -1,0 +1,129 @@
+#include "WindowFixture.h"
+
+#include <filesystem>
+#include <thread>
+
+#include "base/Text.h"
+#include "lists/KestrelLists.h"
+#include "lists/globals.h"
+#include "player/AudioDevices.h"
+#include "settings/KestrelLayouts.h"
+#include "settings/KestrelSettings.h"
+
+namespace testing_support {
+namespace {
+
+class PlayerModule : public ::testing::Environment {
+public:
+  void SetUp() override { InitPlayerModule(); }
+  void TearDown() override { DonePlayerModule(); }
+};
+[[maybe_unused]] auto* g_env = ::testing::AddGlobalTestEnvironment(new PlayerModule);
+
+int g_counter = 0;
+
+}  // namespace
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  auto end = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() > end) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+void Pump(std::chrono::milliseconds time) {
+  PumpUntil([] { return false; }, time);
+}
+
+void WindowTest::SetUp() {
+  rootPath = L"Software\\VocorderTests\\W" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+             std::to_wstring(g_counter++);
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, rootPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              root.put(), nullptr),
+            ERROR_SUCCESS);
+  HKEY shell;
+  ASSERT_EQ(::RegCreateKeyExW(root.get(), L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                              0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &shell, nullptr),
+            ERROR_SUCCESS);
+  std::wstring personal = docs.path().wstring();
+  ::RegSetValueExW(shell, L"Personal", 0, REG_SZ, reinterpret_cast<const BYTE*>(personal.c_str()),
+                   static_cast<DWORD>((personal.size() + 1) * 2));
+  ::RegCloseKey(shell);
+  ASSERT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, root.get()), ERROR_SUCCESS);
+
+  kestrel::Settings = kestrel::TSettings{};
+  kestrel::Settings.EnableTime3 = false;  // no waiting unless a test asks for it
+  kestrel::Layouts.clear();
+  kestrel::LayoutIndex = -1;
+  kestrel::AppDir = home.dir();
+  kestrel::SongDir.clear();
+  kestrel::ListDir.clear();
+  kestrel::Lists = {{home.file(L"listdir.m3u"), L"listdir.m3u", home.dir()}};
+  kestrel::ListIndex = 0;
+  kestrel::FirstListPath = kestrel::Lists[0].Path;
+  kestrel::CurrentList = kestrel::ArtistTable{};
+  kestrel::CurrentList.Grouped = kestrel::CurrentList.Sorted = true;
+  kestrel::CurrentArtist = kestrel::CurrentSong = -1;
+  WriteBytes(kestrel::Lists[0].Path, "");
+}
+
+void WindowTest::TearDown() {
+  window.reset();
+  Pump(std::chrono::milliseconds(0));
+  ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  root.reset();
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, rootPath.c_str());
+}
+
+void WindowTest::UseList(const std::vector<std::wstring>& paths) {
+  std::wstring content;
+  for (const auto& p : paths) content += p + L"\r\n";
+  WriteBytes(kestrel::Lists[0].Path, text::ToAnsi(content));
+  kestrel::LoadList(kestrel::CurrentList, kestrel::CurrentList.Grouped, kestrel::CurrentList.Sorted, 0,
+                    kestrel::Settings.RandomTimes);
+}
+
+std::wstring WindowTest::Recording(const ScratchDir& dir, const std::wstring& name, const wchar_t* fixture) {
+  std::wstring path = dir.file(name);
+  std::filesystem::copy_file(FixturePath(fixture), path, std::filesystem::copy_options::overwrite_existing);
+  return path;
+}
+
+void WindowTest::CreateWindow() {
+  window = std::make_unique<app::TfrmVocorder>();
+  ASSERT_TRUE(window->Create(::GetModuleHandleW(nullptr)));
+  Pump(std::chrono::milliseconds(50));
+}
+
+void WindowTest::Click(int id) {
+  ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(window->Control(id)));
+}
+
+std::wstring WindowTest::Text(int id) { return app::WindowText(window->Control(id)); }
+
+std::vector<std::wstring> WindowTest::Items(int comboId) {
+  HWND combo = window->Control(comboId);
+  std::vector<std::wstring> items;
+  int n = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    wchar_t buf[512];
+    ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+    items.emplace_back(buf);
+  }
+  return items;
+}
+
+int WindowTest::Selected(int comboId) {
+  return static_cast<int>(::SendMessageW(window->Control(comboId), CB_GETCURSEL, 0, 0));
+}
+
+}  // namespace testing_support

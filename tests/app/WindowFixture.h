@@ -1,0 +1,50 @@
+// A main window created in the test process over real controls, a real
+// player and a scratch registry: HKEY_CURRENT_USER is redirected to a key of
+// the test's own, whose shell folders name a scratch documents folder.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "MessageSeam.h"
+#include "TestSupport.h"
+#include "app/MainWindow.h"
+#include "base/WinHandles.h"
+
+namespace testing_support {
+
+// Processes the thread's messages until the condition holds or time runs out.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+void Pump(std::chrono::milliseconds time);
+
+class WindowTest : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Writes the list file (one path per line) and loads it as start-up does.
+  void UseList(const std::vector<std::wstring>& paths);
+  // A copy of a fixture under a new name in a folder.
+  std::wstring Recording(const ScratchDir& dir, const std::wstring& name, const wchar_t* fixture = L"short11k8.wav");
+  // Creates the window as the program does.
+  void CreateWindow();
+  void Click(int id);
+  std::wstring Text(int id);
+  std::vector<std::wstring> Items(int comboId);
+  int Selected(int comboId);
+
+  ScratchDir home{L"home"};   // the list file lives here
+  ScratchDir docs{L"docs"};   // the user's documents folder
+  ScratchDir recs{L"recs"};   // a recordings folder
+  MessageSeam seam;
+  std::unique_ptr<app::TfrmVocorder> window;
+  win::Key root;
+  std::wstring rootPath;
+};
+
+}  // namespace testing_support
