@@ -40,11 +40,9 @@ HRESULT TAddIn::Create(REFIID iid, void** out) {
 
 TAddIn::TAddIn(Microsoft::WRL::ComPtr<ITypeInfo> typeInfo) noexcept : typeInfo_(std::move(typeInfo)) {}
 
-TAddIn::~TAddIn() {
-  // A host that lets go without disconnecting must not leave a sink behind
-  // that would call into a freed object; the button itself stays.
-  if (ButtonServer) ButtonServer->Disconnect();
-}
+// A host that lets go without disconnecting leaves its button; freeing the
+// ButtonServer disconnects the sink, so a click no longer reaches us.
+TAddIn::~TAddIn() = default;
 
 STDMETHODIMP TAddIn::QueryInterface(REFIID iid, void** out) {
   if (!out) return E_POINTER;

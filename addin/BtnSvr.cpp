@@ -66,6 +66,8 @@ private:
 };
 
 TButtonServer::TButtonServer() = default;
+// The sink must not outlive its server connected: the host would call it
+// with a dangling owner.
 TButtonServer::~TButtonServer() { Disconnect(); }
 
 HRESULT TButtonServer::ConnectTo(IDispatch* control) {

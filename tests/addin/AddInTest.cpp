@@ -326,3 +326,17 @@ TEST_F(WordAddIn, ReleasedWithoutDisconnectionLeavesNoSinkBehind) {
   EXPECT_FALSE(button->deleted());
   EXPECT_EQ(button->Click(), VARIANT_FALSE);
 }
+
+TEST_F(WordAddIn, ButtonDeletedByTheUserStillLetsTheHostGo) {
+  const ULONG baseline = word_->refs();
+  ASSERT_EQ(Connect(), S_OK);
+  ASSERT_EQ(addIn_->OnStartupComplete(&custom_), S_OK);
+  ComPtr<Control> button(Button());
+  ASSERT_NE(button, nullptr);
+  button->UserDeletes();
+
+  EXPECT_EQ(addIn_->OnBeginShutdown(&custom_), E_FAIL);
+  EXPECT_EQ(addIn_->OnDisconnection(ext_dm_HostShutdown, &custom_), E_FAIL);
+  EXPECT_EQ(button->sinkCount(), 0u);
+  EXPECT_EQ(word_->refs(), baseline);
+}

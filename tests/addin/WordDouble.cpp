@@ -314,6 +314,12 @@ VARIANT_BOOL Control::Fire(DISPID event, VARIANT_BOOL cancelDefault) {
   return cancelDefault;
 }
 
+void Control::UserDeletes() {
+  deleted_ = true;
+  ComPtr<Control> keep(this);
+  if (parent_) parent_->Remove(this);
+}
+
 HRESULT Control::Get(DISPID which, const Args&, VARIANT* result) {
   if (deleted_) return E_FAIL;
   if (!result) return S_OK;
@@ -363,10 +369,8 @@ HRESULT Control::Call(DISPID which, const Args& args, VARIANT*) {
   if (which != idDelete) return DISP_E_MEMBERNOTFOUND;
   bool temp = false;
   if (!args.empty() && args[0] && FAILED(ToBool(args[0], temp))) return DISP_E_TYPEMISMATCH;
-  deleted_ = true;
   temporary = temp;
-  ComPtr<Control> keep(this);
-  if (parent_) parent_->Remove(this);
+  UserDeletes();
   return S_OK;
 }
 

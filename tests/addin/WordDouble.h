@@ -92,6 +92,9 @@ public:
   // the cancel-default flag as the sinks left it.
   VARIANT_BOOL Fire(DISPID event, VARIANT_BOOL cancelDefault = VARIANT_FALSE);
   VARIANT_BOOL Click() { return Fire(1); }
+  // The user removing the button from the menu by hand: every later call on
+  // it fails, as the host's do on a deleted control.
+  void UserDeletes();
 
   std::wstring caption, shortcutText, tag;
   bool visible = true;
