@@ -8,7 +8,6 @@
 #include <msacm.h>
 
 #include <cwchar>
-#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -31,6 +30,36 @@ HMODULE ModuleOfDriverProc() {
   return module;
 }
 
+// Opening a driver is what costs (a few milliseconds each on Wine), so only
+// codecs that could hold a Layer-3 format are asked: the support flags and
+// the largest format size come from the compression manager's own cache.
+BOOL CALLBACK CollectCandidate(HACMDRIVERID id, DWORD_PTR instance, DWORD support) {
+  if (!(support & ACMDRIVERDETAILS_SUPPORTF_CODEC)) return TRUE;
+  DWORD largest = 0;
+  if (::acmMetrics(reinterpret_cast<HACMOBJ>(id), ACM_METRIC_MAX_SIZE_FORMAT, &largest) == MMSYSERR_NOERROR &&
+      largest < sizeof(MPEGLAYER3WAVEFORMAT))
+    return TRUE;
+  reinterpret_cast<std::vector<HACMDRIVERID>*>(instance)->push_back(id);
+  return TRUE;
+}
+
+// The recorder's own request: tag, channels and rate kept, no sample bits.
+bool SuggestsMp3(HACMDRIVER had, const WAVEFORMATEX& pcm) {
+  // Room for whatever a codec writes after its format header; it may not
+  // write past the size it is given.
+  DWORD buffer[64] = {};
+  auto* mp3 = reinterpret_cast<WAVEFORMATEX*>(buffer);
+  mp3->wFormatTag = WAVE_FORMAT_MPEGLAYER3;
+  mp3->nChannels = pcm.nChannels;
+  mp3->nSamplesPerSec = pcm.nSamplesPerSec;
+  mp3->wBitsPerSample = 0;
+  const DWORD keep = ACM_FORMATSUGGESTF_WFORMATTAG | ACM_FORMATSUGGESTF_NCHANNELS |
+                     ACM_FORMATSUGGESTF_NSAMPLESPERSEC | ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
+  WAVEFORMATEX src = pcm;
+  return ::acmFormatSuggest(had, &src, mp3, sizeof buffer, keep) == MMSYSERR_NOERROR &&
+         mp3->wFormatTag == WAVE_FORMAT_MPEGLAYER3;
+}
+
 std::mutex gLock;
 HACMDRIVERID gAdded = nullptr;
 
@@ -44,21 +73,17 @@ bool CanSuggestMp3FromRecordingFormat() {
   pcm.wBitsPerSample = 8;
   pcm.nBlockAlign = 1;
   pcm.nAvgBytesPerSec = 11025;
-  // Room for whatever an installed codec writes after its format header.
-  DWORD largest = 0;
-  if (::acmMetrics(nullptr, ACM_METRIC_MAX_SIZE_FORMAT, &largest) != MMSYSERR_NOERROR) largest = 0;
-  std::vector<DWORD> buffer((std::max<DWORD>(largest, 256) + 3) / 4, 0);
-  const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(DWORD));
-  auto* mp3 = reinterpret_cast<WAVEFORMATEX*>(buffer.data());
-  // The recorder's own request: tag, channels and rate kept, no sample bits.
-  mp3->wFormatTag = WAVE_FORMAT_MPEGLAYER3;
-  mp3->nChannels = 1;
-  mp3->nSamplesPerSec = 11025;
-  mp3->wBitsPerSample = 0;
-  const DWORD keep = ACM_FORMATSUGGESTF_WFORMATTAG | ACM_FORMATSUGGESTF_NCHANNELS |
-                     ACM_FORMATSUGGESTF_NSAMPLESPERSEC | ACM_FORMATSUGGESTF_WBITSPERSAMPLE;
-  return ::acmFormatSuggest(nullptr, &pcm, mp3, size, keep) == MMSYSERR_NOERROR &&
-         mp3->wFormatTag == WAVE_FORMAT_MPEGLAYER3;
+  // Each candidate is asked in turn through its own handle: the answer of
+  // acmFormatSuggest(NULL, ...), which tries all drivers in the same order,
+  // at a fraction of its start-up cost on Wine.
+  std::vector<HACMDRIVERID> ids;
+  ::acmDriverEnum(CollectCandidate, reinterpret_cast<DWORD_PTR>(&ids), 0);
+  for (HACMDRIVERID id : ids) {
+    win::AcmDriver had;
+    if (::acmDriverOpen(had.put(), id, 0) != MMSYSERR_NOERROR) continue;
+    if (SuggestsMp3(had.get(), pcm)) return true;
+  }
+  return false;
 }
 
 bool EnsureMp3Encoder() {
@@ -74,7 +99,11 @@ bool EnsureMp3Encoder() {
   if (::acmDriverAddW(&id, ModuleOfDriverProc(), reinterpret_cast<LPARAM>(&Mp3DriverProc), 0,
                       ACM_DRIVERADDF_FUNCTION | ACM_DRIVERADDF_LOCAL) != MMSYSERR_NOERROR)
     return false;
-  if (!CanSuggestMp3FromRecordingFormat()) {
+  // Only the driver just added needs asking again.
+  win::AcmDriver had;
+  WAVEFORMATEX pcm{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
+  if (::acmDriverOpen(had.put(), id, 0) != MMSYSERR_NOERROR || !SuggestsMp3(had.get(), pcm)) {
+    had.reset();
     ::acmDriverRemove(id, 0);
     return false;
   }
