@@ -104,10 +104,10 @@ LRESULT FormatTagDetails(ACMFORMATTAGDETAILSW* out, DWORD flags) {
   return MMSYSERR_NOERROR;
 }
 
-std::wstring DescribePcm(const TPcmSpec& spec) {
+std::wstring DescribePcm(const TPcmLayout& layout) {
   wchar_t text[64];
-  wsprintfW(text, L"%u Hz, %u Bit, %s", static_cast<unsigned>(spec.SamplesPerSec),
-            static_cast<unsigned>(spec.BitsPerSample), spec.Channels == 1 ? L"Mono" : L"Stereo");
+  wsprintfW(text, L"%u Hz, %u Bit, %s", static_cast<unsigned>(layout.SamplesPerSec),
+            static_cast<unsigned>(layout.BitsPerSample), layout.Channels == 1 ? L"Mono" : L"Stereo");
   return text;
 }
 
@@ -118,15 +118,15 @@ LRESULT FormatDetails(ACMFORMATDETAILSW* out, DWORD flags) {
   switch (flags & ACM_FORMATDETAILSF_QUERYMASK) {
     case ACM_FORMATDETAILSF_INDEX:
       if (tag == TTag::Pcm) {
-        auto spec = HMp3Format::PcmAt(out->dwFormatIndex);
-        if (!spec) return ACMERR_NOTPOSSIBLE;
-        if (!HMp3Format::WritePcm(*spec, out->pwfx, out->cbwfx)) return MMSYSERR_INVALPARAM;
-        text = DescribePcm(*spec);
+        auto layout = HMp3Format::PcmAt(out->dwFormatIndex);
+        if (!layout) return ACMERR_NOTPOSSIBLE;
+        if (!HMp3Format::WritePcm(*layout, out->pwfx, out->cbwfx)) return MMSYSERR_INVALPARAM;
+        text = DescribePcm(*layout);
       } else if (tag == TTag::Mp3) {
-        auto spec = HMp3Format::Mp3At(out->dwFormatIndex);
-        if (!spec) return ACMERR_NOTPOSSIBLE;
-        if (!HMp3Format::WriteMp3(*spec, out->pwfx, out->cbwfx)) return MMSYSERR_INVALPARAM;
-        text = HMp3Format::Describe(*spec);
+        auto layout = HMp3Format::Mp3At(out->dwFormatIndex);
+        if (!layout) return ACMERR_NOTPOSSIBLE;
+        if (!HMp3Format::WriteMp3(*layout, out->pwfx, out->cbwfx)) return MMSYSERR_INVALPARAM;
+        text = HMp3Format::Describe(*layout);
       } else {
         return ACMERR_NOTPOSSIBLE;
       }
@@ -134,13 +134,13 @@ LRESULT FormatDetails(ACMFORMATDETAILSW* out, DWORD flags) {
     case ACM_FORMATDETAILSF_FORMAT:
       if (out->pwfx->wFormatTag != out->dwFormatTag) return ACMERR_NOTPOSSIBLE;
       if (tag == TTag::Pcm) {
-        auto spec = HMp3Format::ReadPcm(out->pwfx, out->cbwfx);
-        if (!spec) return ACMERR_NOTPOSSIBLE;
-        text = DescribePcm(*spec);
+        auto layout = HMp3Format::ReadPcm(out->pwfx, out->cbwfx);
+        if (!layout) return ACMERR_NOTPOSSIBLE;
+        text = DescribePcm(*layout);
       } else if (tag == TTag::Mp3) {
-        auto spec = HMp3Format::ReadMp3(out->pwfx, out->cbwfx);
-        if (!spec) return ACMERR_NOTPOSSIBLE;
-        text = HMp3Format::Describe(*spec);
+        auto layout = HMp3Format::ReadMp3(out->pwfx, out->cbwfx);
+        if (!layout) return ACMERR_NOTPOSSIBLE;
+        text = HMp3Format::Describe(*layout);
       } else {
         return ACMERR_NOTPOSSIBLE;
       }
@@ -169,7 +169,7 @@ LRESULT FormatSuggest(ACMDRVFORMATSUGGEST* s) {
     return ACMERR_NOTPOSSIBLE;
   if ((keep & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) && want.wBitsPerSample != 0) return ACMERR_NOTPOSSIBLE;
 
-  TMp3Spec mp3{pcm->Channels, pcm->SamplesPerSec, HMp3Format::SuggestedBitrate(pcm->SamplesPerSec, pcm->Channels)};
+  TMp3Layout mp3{pcm->Channels, pcm->SamplesPerSec, HMp3Format::SuggestedBitrate(pcm->SamplesPerSec, pcm->Channels)};
   HMp3Format::WriteMp3(mp3, s->pwfxDst, s->cbwfxDst);
   return MMSYSERR_NOERROR;
 }

@@ -22,13 +22,13 @@ void Silent(const char*, va_list) {}
 
 }  // namespace
 
-TMp3Encoder::TMp3Encoder(const TLameLibrary& lame, const TPcmSpec& pcm, const TMp3Spec& mp3)
+TMp3Encoder::TMp3Encoder(const TLameLibrary& lame, const TPcmLayout& pcm, const TMp3Layout& mp3)
     : lame_(lame), pcm_(pcm), mp3_(mp3) {}
 
 TMp3Encoder::~TMp3Encoder() { Stop(); }
 
-std::unique_ptr<TMp3Encoder> TMp3Encoder::Create(const TLameLibrary& lame, const TPcmSpec& pcm,
-                                                 const TMp3Spec& mp3) {
+std::unique_ptr<TMp3Encoder> TMp3Encoder::Create(const TLameLibrary& lame, const TPcmLayout& pcm,
+                                                 const TMp3Layout& mp3) {
   if (pcm.Channels != mp3.Channels || pcm.SamplesPerSec != mp3.SamplesPerSec) return nullptr;
   std::unique_ptr<TMp3Encoder> e(new (std::nothrow) TMp3Encoder(lame, pcm, mp3));
   if (!e || !e->Start()) return nullptr;

@@ -20,7 +20,7 @@ public:
   };
 
   // Null when the encoder refuses the pair or is out of memory.
-  static std::unique_ptr<TMp3Encoder> Create(const TLameLibrary& lame, const TPcmSpec& pcm, const TMp3Spec& mp3);
+  static std::unique_ptr<TMp3Encoder> Create(const TLameLibrary& lame, const TPcmLayout& pcm, const TMp3Layout& mp3);
   ~TMp3Encoder();
   TMp3Encoder(const TMp3Encoder&) = delete;
   TMp3Encoder& operator=(const TMp3Encoder&) = delete;
@@ -31,11 +31,11 @@ public:
   // Drops everything held and starts a new MP3 stream.
   bool Reset();
 
-  const TPcmSpec& Pcm() const { return pcm_; }
-  const TMp3Spec& Mp3() const { return mp3_; }
+  const TPcmLayout& Pcm() const { return pcm_; }
+  const TMp3Layout& Mp3() const { return mp3_; }
 
 private:
-  TMp3Encoder(const TLameLibrary& lame, const TPcmSpec& pcm, const TMp3Spec& mp3);
+  TMp3Encoder(const TLameLibrary& lame, const TPcmLayout& pcm, const TMp3Layout& mp3);
   bool Start();
   void Stop();
   DWORD Drain(BYTE* dst, DWORD room);
@@ -44,8 +44,8 @@ private:
   void ToSamples(const BYTE* src, DWORD blocks);
 
   const TLameLibrary& lame_;
-  TPcmSpec pcm_;
-  TMp3Spec mp3_;
+  TPcmLayout pcm_;
+  TMp3Layout mp3_;
   lame_t gfp_ = nullptr;
   bool dirty_ = false;    // samples went in since the encoder was started
   bool flushed_ = false;  // the end of the stream was written

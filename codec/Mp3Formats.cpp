@@ -79,14 +79,14 @@ WORD HMp3Format::SuggestedBitrate(DWORD rate, WORD channels) {
 
 DWORD HMp3Format::PcmFormatCount() { return static_cast<DWORD>(kSampleRates.size() * kMaxChannels * 2); }
 
-std::optional<TPcmSpec> HMp3Format::PcmAt(DWORD index) {
+std::optional<TPcmLayout> HMp3Format::PcmAt(DWORD index) {
   if (index >= PcmFormatCount()) return std::nullopt;
   // Rate-major, then channels, then bits: 8000 mono 8, 8000 mono 16, ...
-  TPcmSpec spec;
-  spec.BitsPerSample = kPcmBits[index % 2];
-  spec.Channels = static_cast<WORD>(1 + (index / 2) % kMaxChannels);
-  spec.SamplesPerSec = kSampleRates[index / (2 * kMaxChannels)];
-  return spec;
+  TPcmLayout layout;
+  layout.BitsPerSample = kPcmBits[index % 2];
+  layout.Channels = static_cast<WORD>(1 + (index / 2) % kMaxChannels);
+  layout.SamplesPerSec = kSampleRates[index / (2 * kMaxChannels)];
+  return layout;
 }
 
 DWORD HMp3Format::Mp3FormatCount() {
@@ -95,35 +95,35 @@ DWORD HMp3Format::Mp3FormatCount() {
   return n;
 }
 
-std::optional<TMp3Spec> HMp3Format::Mp3At(DWORD index) {
+std::optional<TMp3Layout> HMp3Format::Mp3At(DWORD index) {
   // Rate-major, then channels, then bit rate.
   for (const auto& row : kRows) {
     DWORD perChannel = static_cast<DWORD>(row.Bitrates.size());
     if (index < perChannel * kMaxChannels) {
-      TMp3Spec spec;
-      spec.SamplesPerSec = row.Rate;
-      spec.Channels = static_cast<WORD>(1 + index / perChannel);
-      spec.KbitPerSec = row.Bitrates[index % perChannel];
-      return spec;
+      TMp3Layout layout;
+      layout.SamplesPerSec = row.Rate;
+      layout.Channels = static_cast<WORD>(1 + index / perChannel);
+      layout.KbitPerSec = row.Bitrates[index % perChannel];
+      return layout;
     }
     index -= perChannel * kMaxChannels;
   }
   return std::nullopt;
 }
 
-std::optional<TPcmSpec> HMp3Format::ReadPcm(const WAVEFORMATEX* wfx, DWORD size) {
+std::optional<TPcmLayout> HMp3Format::ReadPcm(const WAVEFORMATEX* wfx, DWORD size) {
   // A PCM format may come as the 16-byte PCMWAVEFORMAT without cbSize.
   if (!wfx || size < kPcmFormatSize || wfx->wFormatTag != WAVE_FORMAT_PCM) return std::nullopt;
-  TPcmSpec spec{wfx->nChannels, wfx->nSamplesPerSec, wfx->wBitsPerSample};
-  if (spec.Channels < 1 || spec.Channels > kMaxChannels) return std::nullopt;
-  if (spec.BitsPerSample != 8 && spec.BitsPerSample != 16) return std::nullopt;
-  if (!IsSupportedRate(spec.SamplesPerSec)) return std::nullopt;
-  if (wfx->nBlockAlign != spec.BlockAlign()) return std::nullopt;
-  if (wfx->nAvgBytesPerSec != spec.BlockAlign() * spec.SamplesPerSec) return std::nullopt;
-  return spec;
+  TPcmLayout layout{wfx->nChannels, wfx->nSamplesPerSec, wfx->wBitsPerSample};
+  if (layout.Channels < 1 || layout.Channels > kMaxChannels) return std::nullopt;
+  if (layout.BitsPerSample != 8 && layout.BitsPerSample != 16) return std::nullopt;
+  if (!IsSupportedRate(layout.SamplesPerSec)) return std::nullopt;
+  if (wfx->nBlockAlign != layout.BlockAlign()) return std::nullopt;
+  if (wfx->nAvgBytesPerSec != layout.BlockAlign() * layout.SamplesPerSec) return std::nullopt;
+  return layout;
 }
 
-std::optional<TMp3Spec> HMp3Format::ReadMp3(const WAVEFORMATEX* wfx, DWORD size) {
+std::optional<TMp3Layout> HMp3Format::ReadMp3(const WAVEFORMATEX* wfx, DWORD size) {
   if (!wfx || size < sizeof(WAVEFORMATEX) || wfx->wFormatTag != WAVE_FORMAT_MPEGLAYER3) return std::nullopt;
   if (wfx->nChannels < 1 || wfx->nChannels > kMaxChannels) return std::nullopt;
   if (wfx->nAvgBytesPerSec == 0 || wfx->nAvgBytesPerSec % 125 != 0) return std::nullopt;
@@ -135,52 +135,52 @@ std::optional<TMp3Spec> HMp3Format::ReadMp3(const WAVEFORMATEX* wfx, DWORD size)
     auto* ext = reinterpret_cast<const MPEGLAYER3WAVEFORMAT*>(wfx);
     if (ext->wID != MPEGLAYER3_ID_MPEG && ext->wID != MPEGLAYER3_ID_UNKNOWN) return std::nullopt;
   }
-  return TMp3Spec{wfx->nChannels, wfx->nSamplesPerSec, static_cast<WORD>(kbps)};
+  return TMp3Layout{wfx->nChannels, wfx->nSamplesPerSec, static_cast<WORD>(kbps)};
 }
 
-bool HMp3Format::WritePcm(const TPcmSpec& spec, WAVEFORMATEX* wfx, DWORD size) {
+bool HMp3Format::WritePcm(const TPcmLayout& layout, WAVEFORMATEX* wfx, DWORD size) {
   if (!wfx || size < kPcmFormatSize) return false;
   WAVEFORMATEX f{};
   f.wFormatTag = WAVE_FORMAT_PCM;
-  f.nChannels = spec.Channels;
-  f.nSamplesPerSec = spec.SamplesPerSec;
-  f.nBlockAlign = spec.BlockAlign();
-  f.nAvgBytesPerSec = spec.BlockAlign() * spec.SamplesPerSec;
-  f.wBitsPerSample = spec.BitsPerSample;
+  f.nChannels = layout.Channels;
+  f.nSamplesPerSec = layout.SamplesPerSec;
+  f.nBlockAlign = layout.BlockAlign();
+  f.nAvgBytesPerSec = layout.BlockAlign() * layout.SamplesPerSec;
+  f.wBitsPerSample = layout.BitsPerSample;
   f.cbSize = 0;
   std::memcpy(wfx, &f, std::min<DWORD>(size, sizeof f));
   return true;
 }
 
-MPEGLAYER3WAVEFORMAT HMp3Format::ToWaveFormat(const TMp3Spec& spec) {
+MPEGLAYER3WAVEFORMAT HMp3Format::ToWaveFormat(const TMp3Layout& layout) {
   MPEGLAYER3WAVEFORMAT f{};
   f.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
-  f.wfx.nChannels = spec.Channels;
-  f.wfx.nSamplesPerSec = spec.SamplesPerSec;
-  f.wfx.nAvgBytesPerSec = spec.KbitPerSec * 125u;
+  f.wfx.nChannels = layout.Channels;
+  f.wfx.nSamplesPerSec = layout.SamplesPerSec;
+  f.wfx.nAvgBytesPerSec = layout.KbitPerSec * 125u;
   f.wfx.nBlockAlign = 1;
   f.wfx.wBitsPerSample = 0;
   f.wfx.cbSize = MPEGLAYER3_WFX_EXTRA_BYTES;
   f.wID = MPEGLAYER3_ID_MPEG;
   // The encoder pads frames as the standard does, to hold the exact rate.
   f.fdwFlags = MPEGLAYER3_FLAG_PADDING_ISO;
-  f.nBlockSize = static_cast<WORD>(FrameBytes(spec.SamplesPerSec, spec.KbitPerSec));
+  f.nBlockSize = static_cast<WORD>(FrameBytes(layout.SamplesPerSec, layout.KbitPerSec));
   f.nFramesPerBlock = 1;
   f.nCodecDelay = kCodecDelay;
   return f;
 }
 
-bool HMp3Format::WriteMp3(const TMp3Spec& spec, WAVEFORMATEX* wfx, DWORD size) {
+bool HMp3Format::WriteMp3(const TMp3Layout& layout, WAVEFORMATEX* wfx, DWORD size) {
   if (!wfx || size < kMp3FormatSize) return false;
-  MPEGLAYER3WAVEFORMAT f = ToWaveFormat(spec);
+  MPEGLAYER3WAVEFORMAT f = ToWaveFormat(layout);
   std::memcpy(wfx, &f, sizeof f);
   return true;
 }
 
-std::wstring HMp3Format::Describe(const TMp3Spec& spec) {
+std::wstring HMp3Format::Describe(const TMp3Layout& layout) {
   wchar_t text[64];
-  wsprintfW(text, L"%u kBit/s, %u Hz, %s", static_cast<unsigned>(spec.KbitPerSec),
-            static_cast<unsigned>(spec.SamplesPerSec), spec.Channels == 1 ? L"Mono" : L"Stereo");
+  wsprintfW(text, L"%u kBit/s, %u Hz, %s", static_cast<unsigned>(layout.KbitPerSec),
+            static_cast<unsigned>(layout.SamplesPerSec), layout.Channels == 1 ? L"Mono" : L"Stereo");
   return text;
 }
 
@@ -192,14 +192,14 @@ DWORD HMp3Format::FrameBytes(DWORD rate, WORD kbps) {
   return static_cast<DWORD>(uint64_t(SamplesPerFrame(rate)) / 8 * kbps * 1000 / rate);
 }
 
-uint64_t HMp3Format::DestinationBytesFor(const TPcmSpec& pcm, const TMp3Spec& mp3, uint64_t srcBytes) {
+uint64_t HMp3Format::DestinationBytesFor(const TPcmLayout& pcm, const TMp3Layout& mp3, uint64_t srcBytes) {
   const uint64_t spf = SamplesPerFrame(mp3.SamplesPerSec);
   const uint64_t samples = srcBytes / pcm.BlockAlign();
   const uint64_t frames = (samples + spf - 1) / spf + kSlackFrames;
   return frames * MaxFrameBytes(mp3.SamplesPerSec, mp3.KbitPerSec);
 }
 
-DWORD HMp3Format::SourceBytesFor(const TPcmSpec& pcm, const TMp3Spec& mp3, DWORD dstBytes) {
+DWORD HMp3Format::SourceBytesFor(const TPcmLayout& pcm, const TMp3Layout& mp3, DWORD dstBytes) {
   const uint64_t frames = dstBytes / MaxFrameBytes(mp3.SamplesPerSec, mp3.KbitPerSec);
   if (frames <= kSlackFrames) return 0;
   const uint64_t bytes = (frames - kSlackFrames) * SamplesPerFrame(mp3.SamplesPerSec) * pcm.BlockAlign();

@@ -14,22 +14,22 @@
 namespace codec {
 
 // A PCM source layout: 8-bit unsigned or 16-bit signed, mono or stereo.
-struct TPcmSpec {
+struct TPcmLayout {
   WORD Channels = 1;
   DWORD SamplesPerSec = 11025;
   WORD BitsPerSample = 8;
 
   WORD BlockAlign() const { return static_cast<WORD>(Channels * (BitsPerSample / 8)); }
-  bool operator==(const TPcmSpec&) const = default;
+  bool operator==(const TPcmLayout&) const = default;
 };
 
 // A constant bit rate MPEG Layer-3 stream.
-struct TMp3Spec {
+struct TMp3Layout {
   WORD Channels = 1;
   DWORD SamplesPerSec = 11025;
   WORD KbitPerSec = 16;
 
-  bool operator==(const TMp3Spec&) const = default;
+  bool operator==(const TMp3Layout&) const = default;
 };
 
 class HMp3Format {
@@ -53,22 +53,22 @@ public:
 
   // Standard formats by index, in the order the format details list them.
   static DWORD PcmFormatCount();
-  static std::optional<TPcmSpec> PcmAt(DWORD index);
+  static std::optional<TPcmLayout> PcmAt(DWORD index);
   static DWORD Mp3FormatCount();
-  static std::optional<TMp3Spec> Mp3At(DWORD index);
+  static std::optional<TMp3Layout> Mp3At(DWORD index);
 
   // Reading a caller's format; size is the number of readable bytes.
   // Nothing when the format is not one the encoder handles.
-  static std::optional<TPcmSpec> ReadPcm(const WAVEFORMATEX* wfx, DWORD size);
-  static std::optional<TMp3Spec> ReadMp3(const WAVEFORMATEX* wfx, DWORD size);
+  static std::optional<TPcmLayout> ReadPcm(const WAVEFORMATEX* wfx, DWORD size);
+  static std::optional<TMp3Layout> ReadMp3(const WAVEFORMATEX* wfx, DWORD size);
   // Bytes each format occupies when written in full.
   static constexpr DWORD kPcmFormatSize = sizeof(PCMWAVEFORMAT);
   static constexpr DWORD kMp3FormatSize = sizeof(MPEGLAYER3WAVEFORMAT);
   // Writes at most size bytes; false when fewer than the format's full size.
-  static bool WritePcm(const TPcmSpec& spec, WAVEFORMATEX* wfx, DWORD size);
-  static bool WriteMp3(const TMp3Spec& spec, WAVEFORMATEX* wfx, DWORD size);
-  static MPEGLAYER3WAVEFORMAT ToWaveFormat(const TMp3Spec& spec);
-  static std::wstring Describe(const TMp3Spec& spec);
+  static bool WritePcm(const TPcmLayout& layout, WAVEFORMATEX* wfx, DWORD size);
+  static bool WriteMp3(const TMp3Layout& layout, WAVEFORMATEX* wfx, DWORD size);
+  static MPEGLAYER3WAVEFORMAT ToWaveFormat(const TMp3Layout& layout);
+  static std::wstring Describe(const TMp3Layout& layout);
 
   static DWORD SamplesPerFrame(DWORD rate);
   // The frame length without its padding byte, as stored in nBlockSize.
@@ -77,10 +77,10 @@ public:
 
   // The most MP3 bytes one conversion of srcBytes of PCM can give (whole
   // sample blocks only); more than 32 bits hold means "not possible".
-  static uint64_t DestinationBytesFor(const TPcmSpec& pcm, const TMp3Spec& mp3, uint64_t srcBytes);
+  static uint64_t DestinationBytesFor(const TPcmLayout& pcm, const TMp3Layout& mp3, uint64_t srcBytes);
   // The most PCM bytes (whole blocks) whose conversion fits dstBytes; 0 when
   // the destination cannot hold the output of a single block.
-  static DWORD SourceBytesFor(const TPcmSpec& pcm, const TMp3Spec& mp3, DWORD dstBytes);
+  static DWORD SourceBytesFor(const TPcmLayout& pcm, const TMp3Layout& mp3, DWORD dstBytes);
 };
 
 }  // namespace codec

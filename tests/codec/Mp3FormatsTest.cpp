@@ -7,8 +7,8 @@
 #include <set>
 
 using codec::HMp3Format;
-using codec::TMp3Spec;
-using codec::TPcmSpec;
+using codec::TMp3Layout;
+using codec::TPcmLayout;
 
 namespace {
 
@@ -45,9 +45,9 @@ TEST(Mp3Formats, EnumerationCoversEveryRateChannelAndOfferedBitRateOnce) {
 
 TEST(Mp3Formats, PcmFormatsMustBeSelfConsistent) {
   WAVEFORMATEX f{WAVE_FORMAT_PCM, 2, 22050, 88200, 4, 16, 0};
-  auto spec = HMp3Format::ReadPcm(&f, 16);
-  ASSERT_TRUE(spec);
-  EXPECT_EQ(spec->BlockAlign(), 4);
+  auto layout = HMp3Format::ReadPcm(&f, 16);
+  ASSERT_TRUE(layout);
+  EXPECT_EQ(layout->BlockAlign(), 4);
   EXPECT_FALSE(HMp3Format::ReadPcm(&f, 14));  // shorter than PCMWAVEFORMAT
   f.nAvgBytesPerSec = 44100;
   EXPECT_FALSE(HMp3Format::ReadPcm(&f, 18));
@@ -63,8 +63,8 @@ TEST(Mp3Formats, PcmFormatsMustBeSelfConsistent) {
 
 TEST(Mp3Formats, SourceAndDestinationSizesAreInverse) {
   for (DWORD i = 0; i < HMp3Format::Mp3FormatCount(); i += 5) {
-    TMp3Spec mp3 = *HMp3Format::Mp3At(i);
-    TPcmSpec pcm{mp3.Channels, mp3.SamplesPerSec, 16};
+    TMp3Layout mp3 = *HMp3Format::Mp3At(i);
+    TPcmLayout pcm{mp3.Channels, mp3.SamplesPerSec, 16};
     for (DWORD d : {100u, 2048u, 5000u, 65536u, 1u << 20}) {
       DWORD s = HMp3Format::SourceBytesFor(pcm, mp3, d);
       if (s == 0) {
@@ -80,11 +80,11 @@ TEST(Mp3Formats, SourceAndDestinationSizesAreInverse) {
 }
 
 TEST(Mp3Formats, WrittenLayer3FormatReadsBack) {
-  TMp3Spec spec{2, 44100, 96};
+  TMp3Layout layout{2, 44100, 96};
   MPEGLAYER3WAVEFORMAT f{};
-  EXPECT_FALSE(HMp3Format::WriteMp3(spec, &f.wfx, sizeof(WAVEFORMATEX)));
-  ASSERT_TRUE(HMp3Format::WriteMp3(spec, &f.wfx, sizeof f));
-  EXPECT_EQ(HMp3Format::ReadMp3(&f.wfx, sizeof f), spec);
+  EXPECT_FALSE(HMp3Format::WriteMp3(layout, &f.wfx, sizeof(WAVEFORMATEX)));
+  ASSERT_TRUE(HMp3Format::WriteMp3(layout, &f.wfx, sizeof f));
+  EXPECT_EQ(HMp3Format::ReadMp3(&f.wfx, sizeof f), layout);
   f.wID = MPEGLAYER3_ID_CONSTANTFRAMESIZE;
   EXPECT_FALSE(HMp3Format::ReadMp3(&f.wfx, sizeof f));
 }
