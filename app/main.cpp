@@ -2,18 +2,22 @@
 
 #include "app/MainWindow.h"
 #include "app/Startup.h"
+#include "codec/Mp3Fallback.h"
 #include "player/AudioDevices.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // COM for this thread and the audio output devices, before anything else.
-  player::InitPlayerModule();
+  InitPlayerModule();
   struct Done {
-    ~Done() { player::DonePlayerModule(); }
+    ~Done() { DonePlayerModule(); }
   } done;
 
   if (app::ActivateRunningInstance()) return 0;
   bool fromCD = app::StartedFromCD(__argc, __wargv);
   if (app::LoadStartupData(fromCD) != app::StartResult::Run) return 0;
+  // Recording needs an MPEG Layer-3 encoder; ours stands in when the
+  // machine has none.
+  codec::EnsureMp3Encoder();
 
   app::TfrmVocorder frmVocorder;
   if (!frmVocorder.Create(instance)) return 0;
