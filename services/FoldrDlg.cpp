@@ -44,6 +44,9 @@ bool TFolderDialog::Execute() {
   win::ComScope com;
   Session session{this};
   session_ = &session;
+  // Made again for every dialog: the shell compares item lists byte by byte,
+  // and a folder's list changes with its modification time.
+  MakeRoot();
 
   wchar_t name[MAX_PATH] = L"";
   BROWSEINFOW info{};
@@ -55,7 +58,9 @@ bool TFolderDialog::Execute() {
   info.lpfn = &TFolderDialog::BrowseCallback;
   info.lParam = reinterpret_cast<LPARAM>(&session);
 
-  win::ItemIdList chosen(browse_ ? browse_(info) : ::SHBrowseForFolderW(&info));
+  // A copy: the owner may replace or free the component while it runs.
+  const BrowseFunction browse = browse_;
+  win::ItemIdList chosen(browse ? browse(info) : ::SHBrowseForFolderW(&info));
   if (!session.dialog) return false;  // the component went while the dialog ran
   session_ = nullptr;
   selection_.reset();
@@ -100,10 +105,21 @@ void TFolderDialog::SetOptions(TFolderDialogOptions value) {
 
 void TFolderDialog::SetRootFolder(TShellFolder value) {
   rootFolder_ = value;
-  const int csidl = ShellFolderCsidl(value);
-  root_ = csidl < 0 ? win::ItemIdList() : SpecialFolderItems(csidl);
+  MakeRoot();
   selection_.reset();
   result_.reset();
+}
+
+void TFolderDialog::MakeRoot() {
+  const int csidl = ShellFolderCsidl(rootFolder_);
+  root_ = csidl < 0 ? win::ItemIdList() : SpecialFolderItems(csidl);
+  // A root with a path is taken in the form the desktop parses paths into,
+  // the form of every selection made by path: Wine's dialog cannot find a
+  // parsed path below the other form of the same folder. The desktop keeps
+  // its own form: its path is only that of the desktop folder.
+  const std::wstring rootPath = csidl == CSIDL_DESKTOP ? std::wstring() : PathOfItems(root_.get());
+  if (!rootPath.empty())
+    if (win::ItemIdList parsed = FileSystemItems(rootPath)) root_ = ListedItems(parsed.get());
 }
 
 int CALLBACK TFolderDialog::BrowseCallback(HWND hwnd, UINT msg, LPARAM lp, LPARAM data) {
@@ -232,8 +248,9 @@ void TFolderDialog::PlaceDialog() {
 }
 
 void TFolderDialog::SelectPath(const std::wstring& path) {
-  win::ItemIdList items = FileSystemItems(SelectableFolderPath(path));
-  if (!items) return;  // the selection stays as it is
+  win::ItemIdList parsed = FileSystemItems(SelectableFolderPath(path));
+  if (!parsed) return;  // the selection stays as it is
+  win::ItemIdList items = ListedItems(parsed.get());
   if (dialog_)
     ::SendMessageW(dialog_, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(items.get()));
   else

@@ -81,6 +81,7 @@ private:
   void DialogStarted(HWND dialog);
   void SelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE items);
   void DialogDestroyed();
+  void MakeRoot();
   void PlaceDialog();
   void SelectPath(const std::wstring& path);
   void SetStatusText(const std::wstring& text);

@@ -3,11 +3,50 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
+#include <cstring>
 #include <vector>
 
 namespace services {
 
 using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// Item lists are runs of SHITEMID (a 16-bit size, then the data) ended by a
+// zero size.
+const SHITEMID* FirstId(const void* items) { return static_cast<const SHITEMID*>(items); }
+const SHITEMID* NextId(const SHITEMID* id) {
+  return reinterpret_cast<const SHITEMID*>(reinterpret_cast<const BYTE*>(id) + id->cb);
+}
+
+// One item as a list of its own, in `storage`.
+PCUITEMID_CHILD SingleItem(const SHITEMID* id, std::vector<BYTE>& storage) {
+  storage.assign(reinterpret_cast<const BYTE*>(id), reinterpret_cast<const BYTE*>(id) + id->cb);
+  storage.push_back(0);
+  storage.push_back(0);
+  return reinterpret_cast<PCUITEMID_CHILD>(storage.data());
+}
+
+void AppendId(std::vector<BYTE>& list, const SHITEMID* id) {
+  list.insert(list.end(), reinterpret_cast<const BYTE*>(id), reinterpret_cast<const BYTE*>(id) + id->cb);
+}
+
+// The child of `folder` that the folder itself calls equal to `child`, as
+// the folder lists it.
+win::ItemIdList ListedChild(IShellFolder* folder, PCUITEMID_CHILD child) {
+  ComPtr<IEnumIDList> children;
+  if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, &children) != S_OK || !children)
+    return {};
+  PITEMID_CHILD listed = nullptr;
+  while (children->Next(1, &listed, nullptr) == S_OK) {
+    win::ItemIdList owned(reinterpret_cast<PIDLIST_ABSOLUTE>(listed));
+    const HRESULT hr = folder->CompareIDs(0, listed, child);
+    if (SUCCEEDED(hr) && HRESULT_CODE(hr) == 0) return owned;
+  }
+  return {};
+}
+
+}  // namespace
 
 win::ItemIdList SpecialFolderItems(int csidl) {
   PIDLIST_ABSOLUTE items = nullptr;
@@ -24,7 +63,11 @@ std::wstring PathOfItems(PCIDLIST_ABSOLUTE items) {
   if (!items) return {};
   wchar_t path[MAX_PATH] = L"";
   if (!::SHGetPathFromIDListW(items, path)) return {};
-  return path;
+  std::wstring result = path;
+  // Wine ends the paths of special folders with a backslash; a folder's path
+  // carries one only when it is a drive root.
+  if (result.size() > 3 && result.back() == L'\\') result.pop_back();
+  return result;
 }
 
 ULONG AttributesOfItems(PCIDLIST_ABSOLUTE items, ULONG requested) {
@@ -49,6 +92,42 @@ std::wstring SelectableFolderPath(std::wstring path) {
   return {};
 }
 
+namespace {
+
+win::ItemIdList RebuildFromListings(PCIDLIST_ABSOLUTE items) {
+  ComPtr<IShellFolder> folder;
+  if (FAILED(::SHGetDesktopFolder(&folder))) return CloneItems(items);
+  std::vector<BYTE> list, single;
+  const SHITEMID* id = FirstId(items);
+  for (; id->cb != 0 && folder; id = NextId(id)) {
+    PCUITEMID_CHILD child = SingleItem(id, single);
+    win::ItemIdList listed = ListedChild(folder.Get(), child);
+    PCUITEMID_CHILD use = listed ? reinterpret_cast<PCUITEMID_CHILD>(listed.get()) : child;
+    AppendId(list, FirstId(use));
+    ComPtr<IShellFolder> next;
+    if (FAILED(folder->BindToObject(use, nullptr, IID_PPV_ARGS(&next)))) next.Reset();
+    folder = next;
+  }
+  for (; id->cb != 0; id = NextId(id)) AppendId(list, id);
+  list.push_back(0);
+  list.push_back(0);
+  auto* out = static_cast<BYTE*>(::CoTaskMemAlloc(list.size()));
+  if (!out) return {};
+  std::memcpy(out, list.data(), list.size());
+  return win::ItemIdList(reinterpret_cast<PIDLIST_ABSOLUTE>(out));
+}
+
+}  // namespace
+
+win::ItemIdList ListedItems(PCIDLIST_ABSOLUTE items) {
+  if (!items) return {};
+  // Wine's items also carry the folder's access time, which reading the
+  // folder moves on once after every change of it. The first pass reads
+  // every folder on the way; the second one finds the times settled.
+  RebuildFromListings(items);
+  return RebuildFromListings(items);
+}
+
 win::ItemIdList FileSystemItems(const std::wstring& path) {
   if (path.empty()) return {};
   ComPtr<IShellFolder> desktop;
@@ -60,6 +139,9 @@ win::ItemIdList FileSystemItems(const std::wstring& path) {
   if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, &items, &attributes))) return {};
   win::ItemIdList owned(reinterpret_cast<PIDLIST_ABSOLUTE>(items));
   if (!(attributes & SFGAO_FILESYSTEM)) return {};
+  // Wine's desktop reports the attributes of a parsed "::{class}" item
+  // unfiltered; the item's own folder tells the truth.
+  if (!AttributesOfItems(owned.get(), SFGAO_FILESYSTEM)) return {};
   return owned;
 }
 

@@ -31,4 +31,11 @@ std::wstring SelectableFolderPath(std::wstring path);
 // the shell reports the item as part of the file system.
 win::ItemIdList FileSystemItems(const std::wstring& path);
 
+// The same item list rebuilt from what each of its folders lists as its
+// children. The shell's dialog compares item lists byte by byte, and Wine's
+// file-system items carry the folder's times, so a parsed list can differ
+// from the listed items of the dialog's tree; rebuilt lists match them.
+// Parts that are not found are kept as they are.
+win::ItemIdList ListedItems(PCIDLIST_ABSOLUTE items);
+
 }  // namespace services

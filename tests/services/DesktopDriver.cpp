@@ -27,17 +27,36 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
   return true;
 }
 
+namespace {
+
+// The Unix name of a Windows path, through Wine's own export.
+std::string UnixPath(const std::wstring& windowsPath) {
+  using ToUnix = char*(__cdecl*)(const wchar_t*);
+  auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return {};
+  char* name = toUnix(windowsPath.c_str());
+  if (!name) return {};
+  std::string result = name;
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  return result;
+}
+
+}  // namespace
+
 bool RunUnix(const std::wstring& commandLine) {
   // Wine starts programs that are not Windows images on the Unix side but
   // hands back no handle that can be waited on: the shell leaves a mark
   // when the command has ended.
   static LONG counter = 0;
-  const std::wstring mark = L"/tmp/voc_unix_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
-                            std::to_wstring(::InterlockedIncrement(&counter));
-  std::wstring markWindows = L"Z:" + mark;
-  for (auto& c : markWindows)
-    if (c == L'/') c = L'\\';
-  const std::wstring line = L"/bin/sh -c \"" + commandLine + L"; : > " + mark + L"\"";
+  wchar_t temp[MAX_PATH] = L"";
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring markWindows = std::wstring(temp) + L"voc_unix_" + std::to_wstring(::GetCurrentProcessId()) +
+                                   L"_" + std::to_wstring(::InterlockedIncrement(&counter));
+  const std::string mark = UnixPath(markWindows);
+  if (mark.empty()) return false;
+  const std::wstring line =
+      L"/bin/sh -c \"" + commandLine + L"; : > '" + std::wstring(mark.begin(), mark.end()) + L"'\"";
   std::vector<wchar_t> cmd(line.begin(), line.end());
   cmd.push_back(L'\0');
   STARTUPINFOW si{};
