@@ -31,6 +31,7 @@ struct TFolderDialog::Session {
 TFolderDialog::TFolderDialog(HWND owner) : owner_(owner) {}
 
 TFolderDialog::~TFolderDialog() {
+  *alive_ = false;
   if (session_) session_->dialog = nullptr;
   if (!dialog_) return;
   HWND dialog = std::exchange(dialog_, nullptr);
@@ -201,7 +202,7 @@ void TFolderDialog::DialogStarted(HWND dialog) {
 
   if (customButton_) buttonCopy_.Create(dialog, customButton_, options_, !ok_ || ::IsWindowEnabled(ok_));
   ::SetWindowTextW(dialog, title_.c_str());
-  if (OnShow) OnShow(*this);
+  Raise(OnShow);
 }
 
 void TFolderDialog::SelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE items) {
@@ -216,14 +217,23 @@ void TFolderDialog::SelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE items) {
   }
   if (!path.empty()) {
     if (options_ & bfShowPathInStatusArea) SetStatusText(FitStatusPath(path));
-    if (OnChange) OnChange(*this);
+    Raise(OnChange);
   } else if (options_ & (bfFileSysDirsOnly | bfShowPathInStatusArea)) {
     SetStatusText(L"");
   }
 }
 
+bool TFolderDialog::Raise(const Event& event) {
+  if (!event) return true;
+  // Copies of both: the owner may free the component from its handler.
+  const Event handler = event;
+  const std::shared_ptr<bool> alive = alive_;
+  handler(*this);
+  return *alive;
+}
+
 void TFolderDialog::DialogDestroyed() {
-  if (OnClose) OnClose(*this);
+  if (!Raise(OnClose)) return;
   buttonCopy_.Destroy();
   dialog_ = nullptr;
   ok_ = nullptr;

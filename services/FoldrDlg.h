@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "base/WinHandles.h"
@@ -81,6 +82,8 @@ private:
   void DialogStarted(HWND dialog);
   void SelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE items);
   void DialogDestroyed();
+  // Raises an event; false when its handler freed the component.
+  bool Raise(const Event& event);
   void MakeRoot();
   void PlaceDialog();
   void SelectPath(const std::wstring& path);
@@ -113,6 +116,7 @@ private:
   TCustomButtonCopy buttonCopy_;
   std::wstring lastStatus_;
   BrowseFunction browse_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace services

@@ -338,3 +338,25 @@ TEST_F(ShellFolderDialog, RootedAtDocumentsOffersItsSubfolders) {
   ASSERT_TRUE(driver.found());
   EXPECT_TRUE(text::Same(fd.Directory(), folder.wstring())) << text::ToAnsi(fd.Directory());
 }
+
+// An owner may free the component from the dialog's own events: the dialog
+// then closes as cancelled and nothing touches the freed component.
+TEST_F(ShellFolderDialog, ComponentFreedFromItsOwnEventClosesTheDialog) {
+  auto fd = std::make_unique<TFolderDialog>(form_);
+  TFolderDialog* raw = fd.get();
+  fd->SetTitle(L"Folder test five");
+  fd->OnShow = [&](TFolderDialog&) { fd.reset(); };
+  EXPECT_FALSE(raw->Execute());
+  EXPECT_EQ(fd, nullptr);
+  EXPECT_EQ(services_test::FindOwnWindow(L"#32770", L"Folder test five"), nullptr);
+
+  std::unique_ptr<TFolderDialog> freedOnClose = std::make_unique<TFolderDialog>(form_);
+  freedOnClose->SetTitle(L"Folder test six");
+  freedOnClose->OnClose = [&](TFolderDialog&) { freedOnClose.reset(); };
+  TFolderDialog* closing = freedOnClose.get();
+  Driver driver(L"Folder test six", [&](HWND dialog) { Press(dialog, IDCANCEL); });
+  EXPECT_FALSE(closing->Execute());
+  driver.join();
+  EXPECT_TRUE(driver.found());
+  EXPECT_EQ(freedOnClose, nullptr);
+}
