@@ -46,7 +46,7 @@ bool TFolderDialog::Execute() {
   Session session{this};
   session_ = &session;
   // Made again for every dialog: the shell compares item lists byte by byte,
-  // and a folder's list changes with its modification time.
+  // and a folder's item list changes with the folder's times.
   MakeRoot();
 
   wchar_t name[MAX_PATH] = L"";
