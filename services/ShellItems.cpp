@@ -4,6 +4,7 @@
 #include <wrl/client.h>
 
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace services {
@@ -117,14 +118,43 @@ win::ItemIdList RebuildFromListings(PCIDLIST_ABSOLUTE items) {
   return win::ItemIdList(reinterpret_cast<PIDLIST_ABSOLUTE>(out));
 }
 
+// Reads a folder and every folder in it, once each.
+void ReadFolderAndSubfolders(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  win::FindHandle entries(::FindFirstFileW((folder + L"*").c_str(), &found));
+  if (!entries) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    if (!std::wcscmp(found.cFileName, L".") || !std::wcscmp(found.cFileName, L"..")) continue;
+    WIN32_FIND_DATAW inner;
+    win::FindHandle read(::FindFirstFileW((folder + found.cFileName + L"\\*").c_str(), &inner));
+  } while (::FindNextFileW(entries.get(), &found));
+}
+
 }  // namespace
+
+void SettleFolderTimes(const std::wstring& path) {
+  if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return;
+  std::wstring folder = path.substr(0, 3);
+  size_t start = 3;
+  for (;;) {
+    ReadFolderAndSubfolders(folder);
+    if (start >= path.size()) break;
+    const size_t end = path.find(L'\\', start);
+    folder += path.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    folder += L'\\';
+    if (end == std::wstring::npos) {
+      ReadFolderAndSubfolders(folder);
+      break;
+    }
+    start = end + 1;
+  }
+}
 
 win::ItemIdList ListedItems(PCIDLIST_ABSOLUTE items) {
   if (!items) return {};
-  // Wine's items also carry the folder's access time, which reading the
-  // folder moves on once after every change of it. The first pass reads
-  // every folder on the way; the second one finds the times settled.
-  RebuildFromListings(items);
+  const std::wstring path = PathOfItems(items);
+  if (!path.empty()) SettleFolderTimes(path);
   return RebuildFromListings(items);
 }
 

@@ -31,11 +31,17 @@ std::wstring SelectableFolderPath(std::wstring path);
 // the shell reports the item as part of the file system.
 win::ItemIdList FileSystemItems(const std::wstring& path);
 
+// Wine's file-system items carry their folder's times, the access time
+// included, and the shell's dialog finds a selection by comparing items byte
+// by byte with the ones its tree listed. A folder's access time moves on the
+// first time the folder is read after a change; the tree reads every folder
+// it lists, after listing it. This reads, once, every folder along the path
+// and every folder in them, so that later listings all agree.
+void SettleFolderTimes(const std::wstring& path);
+
 // The same item list rebuilt from what each of its folders lists as its
-// children. The shell's dialog compares item lists byte by byte, and Wine's
-// file-system items carry the folder's times, so a parsed list can differ
-// from the listed items of the dialog's tree; rebuilt lists match them.
-// Parts that are not found are kept as they are.
+// children, after settling the times along its path: a list that matches
+// the dialog's tree. Parts that are not found are kept as they are.
 win::ItemIdList ListedItems(PCIDLIST_ABSOLUTE items);
 
 }  // namespace services

@@ -282,6 +282,19 @@ TEST_F(ShellFolderDialog, TitleAndDirectoryChangeWhileOpenAndScreenCentring) {
   const std::filesystem::path first = dir_.path() / L"first", second = dir_.path() / L"second";
   std::filesystem::create_directories(first);
   std::filesystem::create_directories(second);
+  // A folder not read since long before its last change: the first read
+  // moves its access time on, which Wine's items carry.
+  {
+    win::File folder(::CreateFileW(second.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    ASSERT_TRUE(folder);
+    FILETIME now, hourAgo;
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= 36000000000ULL;
+    hourAgo = {t.LowPart, t.HighPart};
+    ASSERT_TRUE(::SetFileTime(folder.get(), &hourAgo, &hourAgo, &hourAgo));
+  }
   TFolderDialog fd;  // no owner
   fd.SetTitle(L"Folder test four");
   fd.SetOptions(fd.Options() | bfScreenCenter);
