@@ -52,6 +52,13 @@ TPlayer::~TPlayer() {
   // released while running would go on playing until its threads notice.
   control_->Stop();
   events_->SetNotifyWindow(0, 0, 0);
+  // Graph events already posted would reach an owner that has no player to
+  // read them from; only the framework posts this message, so drop them.
+  if (notifyWindow_ && ::GetWindowThreadProcessId(notifyWindow_, nullptr) == ::GetCurrentThreadId()) {
+    MSG m;
+    while (::PeekMessageW(&m, notifyWindow_, WM_PLAYERNOTIFY, WM_PLAYERNOTIFY, PM_REMOVE | PM_NOYIELD)) {
+    }
+  }
   if (renderer_) graph_->RemoveFilter(renderer_.Get());
   audio_.Reset();
   seeking_.Reset();
