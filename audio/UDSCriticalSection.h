@@ -1,0 +1,16 @@
+// One operating-system critical section.
+#pragma once
+
+#include "base/WinHandles.h"
+
+class TDSCriticalSection {
+public:
+  void Enter() { cs_.lock(); }
+  void Leave() { cs_.unlock(); }
+  // For scoped locking with std::lock_guard and the like.
+  void lock() { Enter(); }
+  void unlock() { Leave(); }
+
+private:
+  win::CriticalSection cs_;
+};
