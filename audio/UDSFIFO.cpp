@@ -10,7 +10,14 @@ TDSFIFO::TDSFIFO(int32_t size)
     : storage_(std::max(size, kMinSize)),
       free_(storage_.Area(), storage_.Area()),
       data_(storage_.Area(), TDSArea(storage_.Data(), 0)),
-      finished_(TDSEvent::CreateManualReset()) {}
+      finished_(TDSEvent::CreateManualReset()) {
+  Mirror();
+}
+
+void TDSFIFO::Mirror() {
+  dataBytes_.store(data_.Live.Size, std::memory_order_relaxed);
+  freeBytes_.store(free_.Live.Size, std::memory_order_relaxed);
+}
 
 int32_t TDSFIFO::DataSize() {
   std::lock_guard<TDSCriticalSection> lock(lock_);
@@ -22,12 +29,14 @@ void TDSFIFO::Produced(int32_t n) {
   std::lock_guard<TDSCriticalSection> lock(lock_);
   if (n == 0) {
     finishedFlag_ = true;
+    finishedMirror_ = true;
     finished_->SetEvent();
     return;
   }
   DSRequire(n <= free_.Live.Size);
   data_.Grow(n);
   free_.AdvanceStart(n);
+  Mirror();
   if (consumerWaits_) {
     consumerWaits_ = false;
     dataReady_.SetEvent();
@@ -41,6 +50,7 @@ void TDSFIFO::Consumed(int32_t n) {
   DSRequire(n <= data_.Live.Size);
   free_.Grow(n);
   data_.AdvanceStart(n);
+  Mirror();
   if (producerWaits_) {
     producerWaits_ = false;
     spaceReady_.SetEvent();
@@ -50,44 +60,60 @@ void TDSFIFO::Consumed(int32_t n) {
 void TDSFIFO::Finish() {
   std::lock_guard<TDSCriticalSection> lock(lock_);
   finishedFlag_ = true;
+  finishedMirror_ = true;
   finished_->SetEvent();
 }
 
 // Both waits look at the state again after every wake-up, so a signal left
 // over from an earlier round does no harm.
-bool TDSFIFO::WaitWritable() {
+// Before it sleeps, a side that found nothing to do watches the other side
+// for a few microseconds: a sleep costs two wine server calls and a thread
+// switch, while the other side usually moves on within that time.
+void TDSFIFO::Spin(const std::atomic<int32_t>& bytes) const {
+  for (int i = 0; i < kSpin && bytes.load(std::memory_order_relaxed) == 0 &&
+                  !finishedMirror_.load(std::memory_order_relaxed);
+       ++i)
+    YieldProcessor();
+}
+
+int TDSFIFO::Acquire(bool producer, TDSArea pieces[2]) {
   for (;;) {
+    Spin(producer ? freeBytes_ : dataBytes_);
     {
       std::lock_guard<TDSCriticalSection> lock(lock_);
-      if (finishedFlag_) return false;
-      if (free_.Live.Size > 0) return true;
-      producerWaits_ = true;
+      if (producer) {
+        // The end has priority: nothing is taken after it.
+        if (finishedFlag_) return 0;
+        if (free_.Live.Size > 0) return free_.Split(pieces);
+        producerWaits_ = true;
+      } else {
+        // Remaining data has priority over the end.
+        if (data_.Live.Size > 0) return data_.Split(pieces);
+        if (finishedFlag_) return 0;
+        consumerWaits_ = true;
+      }
     }
-    TDSEvent::WaitForAnyForever({finished_.get(), &spaceReady_});
+    if (producer)
+      TDSEvent::WaitForAnyForever({finished_.get(), &spaceReady_});
+    else
+      TDSEvent::WaitForAnyForever({&dataReady_, finished_.get()});
   }
+}
+
+bool TDSFIFO::WaitWritable() {
+  TDSArea pieces[2];
+  return Acquire(true, pieces) > 0;
 }
 
 bool TDSFIFO::WaitReadable() {
-  for (;;) {
-    {
-      std::lock_guard<TDSCriticalSection> lock(lock_);
-      if (data_.Live.Size > 0) return true;
-      if (finishedFlag_) return false;
-      consumerWaits_ = true;
-    }
-    TDSEvent::WaitForAnyForever({&dataReady_, finished_.get()});
-  }
-}
-
-int TDSFIFO::Snapshot(const TDSRing& ring, TDSArea pieces[2]) {
-  std::lock_guard<TDSCriticalSection> lock(lock_);
-  return ring.Split(pieces);
+  TDSArea pieces[2];
+  return Acquire(false, pieces) > 0;
 }
 
 int32_t TDSFIFO::FillFromStream(TDSStream& source, int32_t max) {
-  if (!WaitWritable()) return 0;
   TDSArea pieces[2];
-  int count = Snapshot(free_, pieces);
+  int count = Acquire(true, pieces);
+  if (count == 0) return 0;
   int32_t total = 0;
   for (int i = 0; i < count && total < max; ++i) {
     int32_t want = std::min(pieces[i].Size, max - total);
@@ -102,9 +128,10 @@ int32_t TDSFIFO::FillFromStream(TDSStream& source, int32_t max) {
 
 int32_t TDSFIFO::FillFromMemory(TDSArea area) {
   // An empty area must not be taken for the end of the data.
-  if (area.Size <= 0 || !WaitWritable()) return 0;
+  if (area.Size <= 0) return 0;
   TDSArea pieces[2];
-  int count = Snapshot(free_, pieces);
+  int count = Acquire(true, pieces);
+  if (count == 0) return 0;
   int32_t total = 0;
   for (int i = 0; i < count && total < area.Size; ++i) {
     int32_t n = std::min(pieces[i].Size, area.Size - total);
@@ -116,9 +143,9 @@ int32_t TDSFIFO::FillFromMemory(TDSArea area) {
 }
 
 int32_t TDSFIFO::DrainToStream(TDSStream& target, int32_t max) {
-  if (!WaitReadable()) return 0;
   TDSArea pieces[2];
-  int count = Snapshot(data_, pieces);
+  int count = Acquire(false, pieces);
+  if (count == 0) return 0;
   int32_t total = 0;
   for (int i = 0; i < count && total < max; ++i) {
     int32_t want = std::min(pieces[i].Size, max - total);
@@ -131,9 +158,10 @@ int32_t TDSFIFO::DrainToStream(TDSStream& target, int32_t max) {
 }
 
 int32_t TDSFIFO::DrainToMemory(TDSArea area) {
-  if (area.Size <= 0 || !WaitReadable()) return 0;
+  if (area.Size <= 0) return 0;
   TDSArea pieces[2];
-  int count = Snapshot(data_, pieces);
+  int count = Acquire(false, pieces);
+  if (count == 0) return 0;
   int32_t total = 0;
   for (int i = 0; i < count && total < area.Size; ++i) {
     int32_t n = std::min(pieces[i].Size, area.Size - total);

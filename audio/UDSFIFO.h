@@ -4,6 +4,7 @@
 // free ring and the consumer only reads from the data ring.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -47,8 +48,12 @@ public:
   TDSEvent& Finished() { return *finished_; }
 
 private:
-  // The ring's pieces as they are now, in order.
-  int Snapshot(const TDSRing& ring, TDSArea pieces[2]);
+  // Waits until the producer's free ring or the consumer's data ring holds
+  // bytes, and splits that ring under the same lock; 0 when finished.
+  int Acquire(bool producer, TDSArea pieces[2]);
+  void Mirror();
+  void Spin(const std::atomic<int32_t>& bytes) const;
+  static constexpr int kSpin = 1000;
 
   TDSMemChunk storage_;
   TDSRing free_;
@@ -63,4 +68,9 @@ private:
   bool finishedFlag_ = false;
   bool consumerWaits_ = false;
   bool producerWaits_ = false;
+  // Copies of the ring sizes and the end for watching without the lock;
+  // every decision is still taken under it.
+  std::atomic<int32_t> dataBytes_{0};
+  std::atomic<int32_t> freeBytes_{0};
+  std::atomic<bool> finishedMirror_{false};
 };
