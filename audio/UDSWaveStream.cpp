@@ -132,6 +132,14 @@ TDSMMIOWaveStream::TDSMMIOWaveStream(std::unique_ptr<TDSMMIOStream> mmioStream, 
 TDSMMIOWaveStream::~TDSMMIOWaveStream() {
   // Errors here cannot be reported; the file is closed in any case.
   try {
+    // Compressed data of odd length gets a zero byte inside its chunk rather
+    // than the platform's pad byte after it: players (Wine's DirectShow
+    // among them) stop at bytes that follow the data chunk. A decoder skips
+    // the byte after the last frame; PCM keeps the pad byte, since a zero
+    // would be a sample.
+    if (writing_ && (child_->Range().Length & 1) && format_.Format.FormatTag() != WAVE_FORMAT_PCM &&
+        child_->Seek(TDSSeek(0, TDSSeek::FromEnd)))
+      child_->Write(TDSArea("", 1));
     int32_t end = child_->Range().Base + child_->Range().Length;
     child_.reset();
     TDSMMIO& mmio = mmioStream_->MMIO();

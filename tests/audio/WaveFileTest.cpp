@@ -114,6 +114,24 @@ TEST(WaveFile, ChunkOrders) {
   EXPECT_FALSE(TDSMMIOWaveStream::OpenFile(dir.file(L"x.wav")));
 }
 
+TEST(WaveFile, OddCompressedDataIsEvenedInsideItsChunk) {
+  ScratchDir dir;
+  const std::wstring name = dir.file(L"mp3.wav");
+  // An MPEG Layer-3 format as a codec fills it in.
+  TDSWaveFormat mp3(30);
+  *mp3.RawData() = WAVEFORMATEX{85, 1, 11025, 1000, 1, 0, 12};
+  mp3.MarkComplete();
+  {
+    auto w = TDSMMIOWaveStream::CreateFile(name, TDSWaveStreamFormat(mp3));
+    ASSERT_TRUE(w);
+    w->Write(TDSArea("\xFF\xF3\x40", 3));
+  }
+  const std::string bytes = ReadBytes(name);
+  EXPECT_EQ(bytes.substr(bytes.size() - 12), "data" + Le32(4) + std::string("\xFF\xF3\x40\0", 4))
+      << "nothing follows the data chunk";
+  EXPECT_EQ(bytes.substr(4, 4), Le32(static_cast<uint32_t>(bytes.size() - 8)));
+}
+
 TEST(WaveFile, CreatedAndDestroyedWithoutSamplesIsAValidEmptyFile) {
   ScratchDir dir;
   const std::wstring name = dir.file(L"empty.wav");
