@@ -64,8 +64,6 @@ void TDSFIFO::Finish() {
   finished_->SetEvent();
 }
 
-// Both waits look at the state again after every wake-up, so a signal left
-// over from an earlier round does no harm.
 // Before it sleeps, a side that found nothing to do watches the other side
 // for a few microseconds: a sleep costs two wine server calls and a thread
 // switch, while the other side usually moves on within that time.
@@ -76,6 +74,8 @@ void TDSFIFO::Spin(const std::atomic<int32_t>& bytes) const {
     YieldProcessor();
 }
 
+// The state is looked at again after every wake-up, so a signal left over
+// from an earlier round does no harm.
 int TDSFIFO::Acquire(bool producer, TDSArea pieces[2]) {
   for (;;) {
     Spin(producer ? freeBytes_ : dataBytes_);
