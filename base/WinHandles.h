@@ -7,6 +7,7 @@
 #include <mmreg.h>
 #include <msacm.h>
 #include <objbase.h>
+#include <shtypes.h>
 #include <utility>
 
 namespace win {
@@ -71,6 +72,8 @@ WIN_OWNER_TRAITS(AcmDriver, HACMDRIVER, nullptr, ::acmDriverClose(h, 0))
 WIN_OWNER_TRAITS(WaveIn, HWAVEIN, nullptr, ::waveInClose(h))
 WIN_OWNER_TRAITS(WaveOut, HWAVEOUT, nullptr, ::waveOutClose(h))
 WIN_OWNER_TRAITS(Mixer, HMIXER, nullptr, ::mixerClose(h))
+// Shell item identifier lists, which the shell allocates with the COM task allocator.
+WIN_OWNER_TRAITS(ItemIdList, PIDLIST_ABSOLUTE, nullptr, ::CoTaskMemFree(h))
 
 #undef WIN_OWNER_TRAITS
 

@@ -8,7 +8,7 @@ build="${VOCORDER_BUILD_DIR:-$top/build}"
 "$top/tools/build.sh"
 demo="$build/demo"
 mkdir -p "$demo"
-cp "$build/app/Vocorder.exe" "$demo/"
+cp "$build/app/Vocorder.exe" "$build/app/libmp3lame-0.dll" "$demo/"
 [ -f "$demo/Player.ini" ] || printf '; Vocorder demo\r\nlist=listdir.m3u\r\n' >"$demo/Player.ini"
 cd "$demo"
 set +e

@@ -6,7 +6,24 @@ set -euo pipefail
 need=(g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xauth
       gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
       cmake ninja-build googletest xdotool imagemagick espeak-ng sox lame
-      libwine-dev alsa-utils x11-utils)
+      libwine-dev alsa-utils x11-utils dpkg-dev)
+
+SUDO=
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+
+# The MP3 encoder library is built from the distribution's own source package
+# (`apt-get source lame` in cmake/Lame.cmake), which needs source entries for
+# the same suites as the binary ones.
+src_list=/etc/apt/sources.list.d/vocorder-src.sources
+if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $SUDO tee "$src_list" >/dev/null
+  elif [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | $SUDO tee "${src_list%.sources}.list" >/dev/null
+  fi
+  $SUDO apt-get update -qq
+fi
 
 missing=()
 for p in "${need[@]}"; do
@@ -16,9 +33,6 @@ for p in "${need[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-SUDO=
-[ "$(id -u)" -ne 0 ] && SUDO=sudo
-export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi

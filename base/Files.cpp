@@ -1,0 +1,56 @@
+#include "base/Files.h"
+
+#include "base/WinHandles.h"
+
+namespace files {
+
+std::optional<std::string> ReadAll(std::wstring_view path) {
+  if (path.find(L'\0') != std::wstring_view::npos) return std::nullopt;
+  std::wstring p(path);
+  win::File f(::CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(f.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD got = 0;
+    if (!::ReadFile(f.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr))
+      return std::nullopt;
+    if (got == 0) break;
+    done += got;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+bool WriteAll(std::wstring_view path, std::string_view bytes) {
+  if (path.find(L'\0') != std::wstring_view::npos) return false;
+  std::wstring p(path);
+  win::File f(::CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
+  if (!f) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD put = 0;
+    if (!::WriteFile(f.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &put, nullptr) || !put)
+      return false;
+    done += put;
+  }
+  return true;
+}
+
+std::wstring ModulePath() {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n < buf.size()) {
+      buf.resize(n);
+      return buf;
+    }
+    buf.resize(buf.size() * 2);
+  }
+}
+
+}  // namespace files

@@ -1,0 +1,77 @@
+// The artist and song table: loading a list file into it, numbering
+// duplicate titles, sorting, shuffling, and feeding the main window's combo
+// boxes and list buttons.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "lists/globals.h"
+
+namespace kestrel {
+
+// The main window's controls as the list model drives them.
+class IListView {
+public:
+  virtual ~IListView() = default;
+  virtual void ClearArtists() = 0;  // cmbArtists
+  virtual void ClearSongs() = 0;    // cmbSongs
+  virtual void AddArtistItem(const std::wstring& name) = 0;
+  virtual int ArtistItemCount() = 0;
+  // Sets cmbArtists to the index and runs cmbArtistsChange.
+  virtual void SelectArtistItem(int index) = 0;
+  // Sets cmbSongs to the index (no change handler runs).
+  virtual void SelectSongItem(int index) = 0;
+  // The index selected in cmbSongs, -1 for none.
+  virtual int SelectedSongItem() = 0;
+  virtual void SetGroupButton(int bitmapResource, const std::wstring& hint) = 0;
+  // idGroup, idSort, idRandom and idFind together.
+  virtual void SetListButtonsEnabled(bool enabled) = 0;
+  virtual void SetNextPrevEnabled(bool next, bool prev) = 0;
+};
+
+void SetListView(IListView* view);
+
+inline constexpr int kGroupedGlyph = 408;
+inline constexpr int kUngroupedGlyph = 108;
+
+// The clock the shuffle seeds from: milliseconds since midnight, UTC.
+using ShuffleClock = std::function<uint32_t()>;
+ShuffleClock SetShuffleClock(ShuffleClock clock);
+
+int AddArtist(ArtistTable& table, const std::wstring& name);
+int AddSongToArtist(ArtistTable& table, int artistIndex, const std::wstring& title, const std::wstring& path,
+                    int number);
+bool AddSong(ArtistTable& table, bool grouped, const std::wstring& path);
+
+int FindArtist(const ArtistTable& table, std::wstring_view name, int occurrence);
+int FindSong(const ArtistTable& table, int artistIndex, std::wstring_view title, bool displayForms);
+bool EntryHasSong(const ArtistTable& table, int exceptIndex, std::wstring_view name, std::wstring_view title,
+                  bool displayForms);
+int FindEntry(const ArtistTable& table, std::wstring_view name, std::wstring_view title);
+int CountSameTitle(const ArtistTable& table, int artistIndex, std::wstring_view title);
+int CountSameEntries(const ArtistTable& table, std::wstring_view name, std::wstring_view title);
+std::wstring DisplayForm(const song& s);
+
+void NumberDuplicates(ArtistTable& table, bool grouped);
+void SortList(ArtistTable& table);
+void ShuffleList(ArtistTable& table);
+
+bool LoadList(ArtistTable& table, bool grouped, bool sorted, int listIndex, int randomTimes);
+bool RebuildList(ArtistTable& table, bool grouped, bool sorted, int randomTimes);
+bool ReloadList(ArtistTable& table, bool grouped, bool sorted, bool fromMemory, bool keepSelection,
+                int randomTimes);
+
+void FillArtists(const ArtistTable& table, bool grouped);
+void SelectArtistAndSong(const ArtistTable& table, bool grouped, std::wstring_view name, std::wstring_view title,
+                         bool withSong);
+void SelectFirstArtist();
+
+bool HasNextSong();
+bool HasPrevSong();
+void UpdateNextPrevButtons();
+std::wstring NextSongPath();
+
+}  // namespace kestrel

@@ -1,0 +1,76 @@
+// The program-wide settings record and its registry store. A value is kept in
+// the registry only while its setting differs from the default, and the key
+// is deleted as soon as it holds no value.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrel {
+
+// Under HKEY_CURRENT_USER.
+inline constexpr const wchar_t* kSettingsKey = L"Software\\Tarnwell\\Kestrel v.5.1";
+
+inline constexpr const wchar_t* kDefaultTime1 = L"00:00:00";
+inline constexpr const wchar_t* kDefaultTime3 = L"01:000";
+inline constexpr long long kUnitsPerSecond = 10'000'000;
+inline constexpr double kUnitsPerDay = 864'000'000'000.0;
+
+struct TSettings {
+  bool Minimized = false;
+  bool AlwaysTop = false;
+  bool LoadFromCD = true;
+  bool PlaySelected = true;
+  bool SelNextSong = true;
+  bool SelNextList = true;
+  bool IncludeExisting = false;
+  bool Sort = true;
+  bool Group = true;
+  bool EnableRandom = false;
+  uint8_t RandomTimes = 3;
+  bool EnableTime1 = false;
+  long long Time1 = 0;  // 100-ns units
+  bool EnableTime3 = true;
+  double Time3 = 1.0 / 86400.0;  // days
+  bool ErrPlaytime = true;
+  bool ErrUnexisting = true;
+  bool BrowseUnexisting = false;
+  bool BrowseBackup = false;
+  std::wstring DeviceName;
+  bool ForceDevice = false;
+  bool DeviceVolume = true;
+};
+
+extern TSettings Settings;
+
+// "hh:mm:ss", "hh:mm:ss:mmm" or "ss:mmm" into 100-ns units; any other text
+// gives 0. Fields that are not decimal numbers give nothing.
+long long TimeStrToUnits(std::wstring_view text);
+bool TryTimeStrToUnits(std::wstring_view text, long long& units);
+inline double UnitsToDays(long long units) { return static_cast<double>(units) / kUnitsPerDay; }
+
+void LoadSettings();
+void SetDefaultSettings();
+
+bool StoreBoolSetting(HKEY key, const wchar_t* name, bool value, bool def, bool& setting);
+bool StoreIntegerSetting(HKEY key, const wchar_t* name, int value, int def, uint8_t& setting);
+bool StoreStringSetting(HKEY key, const wchar_t* name, std::wstring_view value, std::wstring_view def,
+                        std::wstring& setting);
+// An enable flag and its time text as a pair; the time field takes units
+// ("Time1") or days ("Time3").
+bool StoreTimeSetting(HKEY key, const wchar_t* timeName, std::wstring_view text, const wchar_t* enableName,
+                      bool enabled, bool& enabledSetting, bool enabledDefault, long long& timeSetting,
+                      std::wstring_view defaultText);
+bool StoreTimeSetting(HKEY key, const wchar_t* timeName, std::wstring_view text, const wchar_t* enableName,
+                      bool enabled, bool& enabledSetting, bool enabledDefault, double& timeSetting,
+                      std::wstring_view defaultText);
+void DeleteKeyIfEmpty(HKEY key);
+
+// The settings dialog's save: every value of `values` in the store's order,
+// the two times as their texts. False when a step failed (already reported).
+bool SaveSettings(const TSettings& values, std::wstring_view time3Text, std::wstring_view time1Text);
+
+}  // namespace kestrel

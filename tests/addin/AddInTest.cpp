@@ -1,0 +1,342 @@
+// The add-in as the word processor drives it: created through the registry,
+// connected to the test double of the host's object model, its Tools-menu
+// button clicked into a stand-in program at the fixed installation path.
+#include "AddInTestSupport.h"
+#include "TestSupport.h"
+#include "WordDouble.h"
+#include "addin/Extensibility.h"
+#include "base/WinHandles.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace addin_test;
+using namespace word_double;
+using ::testing::ElementsAre;
+
+namespace {
+
+constexpr wchar_t kProgramFolder[] = L"c:\\Program Files\\Korvel\\Vocorder";
+constexpr wchar_t kProgramPath[] = L"c:\\Program Files\\Korvel\\Vocorder\\Vocorder.exe";
+constexpr wchar_t kCaption[] = L"Vocorder pre MS Word...";
+
+// Copies of Vocorder.exe this process started.
+std::vector<DWORD> ProgramChildren() {
+  std::vector<DWORD> pids;
+  win::Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return pids;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+    if (entry.th32ParentProcessID == ::GetCurrentProcessId() && ::lstrcmpiW(entry.szExeFile, L"Vocorder.exe") == 0)
+      pids.push_back(entry.th32ProcessID);
+  return pids;
+}
+
+// The stand-in program at the add-in's fixed path for the length of a test,
+// removed again with everything it started.
+class InstalledProgram {
+public:
+  explicit InstalledProgram(const std::wstring& log)
+      : release_(::CreateEventW(nullptr, TRUE, FALSE, L"VocorderStandInRelease")) {
+    ::SetEnvironmentVariableW(L"VOCORDER_STANDIN_LOG", log.c_str());
+    createdParent_ = ::CreateDirectoryW(L"c:\\Program Files\\Korvel", nullptr) != FALSE;
+    createdFolder_ = ::CreateDirectoryW(kProgramFolder, nullptr) != FALSE;
+    const std::wstring standIn = TestProgramDir() + L"addin_standin.exe";
+    installed_ = ::CopyFileW(standIn.c_str(), kProgramPath, FALSE) != FALSE;
+  }
+  ~InstalledProgram() {
+    ::SetEvent(release_.get());
+    for (DWORD pid : ProgramChildren()) {
+      win::Handle p(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+      if (p) ::WaitForSingleObject(p.get(), 10000);
+    }
+    ::DeleteFileW(kProgramPath);
+    if (createdFolder_) ::RemoveDirectoryW(kProgramFolder);
+    if (createdParent_) ::RemoveDirectoryW(L"c:\\Program Files\\Korvel");
+  }
+  bool installed() const { return installed_ && release_; }
+
+private:
+  win::Handle release_;
+  bool createdParent_ = false, createdFolder_ = false, installed_ = false;
+};
+
+// The lines the stand-in copies wrote, once there are at least count of them
+// (or after 20 s).
+std::vector<std::wstring> WaitForLines(const std::wstring& log, size_t count) {
+  std::vector<std::wstring> lines;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string bytes = testing_support::ReadBytes(log);
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    lines.clear();
+    for (size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+      lines.push_back(text.substr(start, end - start));
+    if (lines.size() >= count) break;
+    ::Sleep(20);
+  }
+  return lines;
+}
+
+// Closes a visible message box of this process and notes it in *flag.
+BOOL CALLBACK CloseMessageBox(HWND w, LPARAM flag) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(w, &pid);
+  wchar_t cls[32] = {};
+  ::GetClassNameW(w, cls, 32);
+  if (pid == ::GetCurrentProcessId() && ::lstrcmpW(cls, L"#32770") == 0 && ::IsWindowVisible(w)) {
+    reinterpret_cast<std::atomic<bool>*>(flag)->store(true);
+    ::PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+  }
+  return TRUE;
+}
+
+class WordAddIn : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    Regsvr32(AddInDllPath(), true);
+    registered_ = Regsvr32(AddInDllPath()) == 0;
+  }
+  static void TearDownTestSuite() { Regsvr32(AddInDllPath(), true); }
+
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(com_.result()));
+    ASSERT_TRUE(registered_);
+    ASSERT_EQ(::CoCreateInstance(kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&addIn_)), S_OK);
+    word_.Attach(new Application());
+  }
+
+  HRESULT Connect(IDispatch* host = nullptr) {
+    return addIn_->OnConnection(host ? host : word_.Get(), ext_cm_Startup, nullptr, &custom_);
+  }
+  // The add-in's button in the Tools menu, or null.
+  Control* Button() const {
+    Controls& tools = word_->tools();
+    for (size_t i = 0; i < tools.count(); ++i)
+      if (tools.at(i)->tag == L"VOMenu") return tools.at(i);
+    return nullptr;
+  }
+  std::vector<std::wstring> ButtonSetUp(const Control* b) const {
+    const std::wstring l = b->label();
+    return {l + L".Caption=" + kCaption, l + L".ShortcutText=", l + L".Tag=VOMenu", l + L".Visible=True"};
+  }
+
+  win::ComScope com_;
+  ComPtr<IDTExtensibility2> addIn_;
+  ComPtr<Application> word_;
+  SAFEARRAY* custom_ = nullptr;
+  static bool registered_;
+};
+
+bool WordAddIn::registered_ = false;
+
+}  // namespace
+
+TEST_F(WordAddIn, StartupAppendsOneButtonToTheToolsMenu) {
+  const ULONG baseline = word_->refs();
+  ASSERT_EQ(Connect(), S_OK);
+  EXPECT_GT(word_->refs(), baseline);
+  EXPECT_TRUE(word_->log().empty());
+  ASSERT_EQ(addIn_->OnStartupComplete(&custom_), S_OK);
+
+  Controls& tools = word_->tools();
+  ASSERT_EQ(tools.count(), 5u);
+  Control* button = tools.at(4);
+  EXPECT_EQ(Button(), button);
+  EXPECT_EQ(button->type, 1);
+  EXPECT_EQ(button->caption, kCaption);
+  EXPECT_EQ(button->shortcutText, L"");
+  EXPECT_TRUE(button->visible);
+  EXPECT_FALSE(button->temporary);
+  EXPECT_EQ(button->sinkCount(), 1u);
+
+  std::vector<std::wstring> expected = {L"Word.CommandBars", L"CommandBars.Item(Tools)",
+                                        L"Tools.FindControl(,,VOMenu,,)", L"Tools.Controls",
+                                        L"Tools.Controls.Add(1,,,,)"};
+  for (auto& call : ButtonSetUp(button)) expected.push_back(call);
+  EXPECT_EQ(word_->log(), expected);
+
+  EXPECT_EQ(addIn_->OnAddInsUpdate(&custom_), S_OK);
+  EXPECT_EQ(addIn_->OnDisconnection(ext_dm_HostShutdown, &custom_), S_OK);
+  EXPECT_EQ(word_->refs(), baseline) << "the host is let go at disconnection";
+}
+
+TEST_F(WordAddIn, LeftoverButtonIsReusedNotDuplicated) {
+  Controls& tools = word_->tools();
+  ComPtr<Control> leftover = tools.Preset(1, L"old caption", L"VOMenu", false);
+  tools.Preset(1, L"&Customize...", L"");
+  ASSERT_EQ(Connect(), S_OK);
+  ASSERT_EQ(addIn_->OnStartupComplete(&custom_), S_OK);
+
+  EXPECT_EQ(tools.count(), 6u);
+  EXPECT_EQ(Button(), leftover.Get());
+  EXPECT_EQ(leftover->caption, kCaption);
+  EXPECT_TRUE(leftover->visible);
+  EXPECT_EQ(leftover->sinkCount(), 1u);
+  std::vector<std::wstring> expected = {L"Word.CommandBars", L"CommandBars.Item(Tools)",
+                                        L"Tools.FindControl(,,VOMenu,,)"};
+  for (auto& call : ButtonSetUp(leftover.Get())) expected.push_back(call);
+  EXPECT_EQ(word_->log(), expected);
+
+  // A second start-up completion keeps one button with one sink.
+  ASSERT_EQ(addIn_->OnStartupComplete(&custom_), S_OK);
+  EXPECT_EQ(tools.count(), 6u);
+  EXPECT_EQ(leftover->sinkCount(), 1u);
+}
+
+TEST_F(WordAddIn, ClickStartsTheProgramInItsFolder) {
+  testing_support::ScratchDir scratch(L"addin");
+  const std::wstring log = scratch.file(L"started.txt");
+  InstalledProgram program(log);
+  ASSERT_TRUE(program.installed());
+  ASSERT_EQ(Connect(), S_OK);
+  ASSERT_EQ(addIn_->OnStartupComplete(&custom_), S_OK);
+  Control* button = Button();
+  ASSERT_NE(button, nullptr);
+
+  // Other events of the button start nothing; ShellExecute would have created
+  // the process before returning.
+  button->Fire(2);
+  EXPECT_TRUE(ProgramChildren().empty());
+
+  EXPECT_EQ(button->Click(), VARIANT_FALSE);
+  EXPECT_EQ(ProgramChildren().size(), 1u);
+  auto lines = WaitForLines(log, 1);
+  ASSERT_EQ(lines.size(), 1u);
+  const std::wstring folder = lines[0].substr(0, lines[0].find(L'|'));
+  EXPECT_TRUE(SameText(folder, kProgramFolder)) << std::string(folder.begin(), folder.end());
+  EXPECT_EQ(lines[0].substr(lines[0].find(L'|') + 1), L"0") << "started without arguments";
+
+  // A second click while it runs starts it again, and the cancel-default flag
+  // stays as the host passed it.
+  EXPECT_EQ(button->Fire(1, VARIANT_TRUE), VARIANT_TRUE);
+  EXPECT_EQ(ProgramChildren().size(), 2u);
+  EXPECT_EQ(WaitForLines(log, 2).size(), 2u);
+}
+
+TEST_F(WordAddIn, ClickWithoutTheProgramShowsNothing) {
+  ASSERT_EQ(::GetFileAttributesW(kProgramPath), INVALID_FILE_ATTRIBUTES) << "the program is installed";
+  ASSERT_EQ(Connect(), S_OK);
+  ASSERT_EQ(addIn_->OnStartupComplete(&custom_), S_OK);
+
+  // Any message box this process puts up is noted and closed, so that a
+  // dialog cannot hang the test.
+  std::atomic<bool> done{false}, dialog{false};
+  std::thread watch([&] {
+    while (!done) {
+      ::EnumWindows(CloseMessageBox, reinterpret_cast<LPARAM>(&dialog));
+      ::Sleep(20);
+    }
+  });
+  Button()->Click();
+  done = true;
+  watch.join();
+  EXPECT_FALSE(dialog);
+  EXPECT_TRUE(ProgramChildren().empty());
+}
+
+TEST_F(WordAddIn, ShutdownHidesAndDisconnectionDeletesTheButton) {
+  const ULONG baseline = word_->refs();
+  ASSERT_EQ(Connect(), S_OK);
+  ASSERT_EQ(addIn_->OnStartupComplete(&custom_), S_OK);
+  ComPtr<Control> button(Button());
+  ASSERT_NE(button, nullptr);
+  const std::wstring l = button->label();
+  word_->ClearLog();
+
+  EXPECT_EQ(addIn_->OnBeginShutdown(&custom_), S_OK);
+  EXPECT_THAT(word_->log(), ElementsAre(l + L".Visible=False"));
+  EXPECT_FALSE(button->visible);
+  EXPECT_EQ(Button(), button.Get());
+
+  EXPECT_EQ(addIn_->OnDisconnection(ext_dm_HostShutdown, &custom_), S_OK);
+  EXPECT_THAT(word_->log(), ElementsAre(l + L".Visible=False", l + L".Visible=False", l + L".Delete()"));
+  EXPECT_TRUE(button->deleted());
+  EXPECT_FALSE(button->temporary);
+  EXPECT_EQ(Button(), nullptr);
+  EXPECT_EQ(word_->tools().count(), 4u);
+  EXPECT_EQ(button->sinkCount(), 0u);
+  EXPECT_EQ(word_->refs(), baseline);
+
+  // The next session's add-in puts it back.
+  ComPtr<IDTExtensibility2> next;
+  ASSERT_EQ(::CoCreateInstance(kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&next)), S_OK);
+  ASSERT_EQ(next->OnConnection(word_.Get(), ext_cm_Startup, nullptr, &custom_), S_OK);
+  ASSERT_EQ(next->OnStartupComplete(&custom_), S_OK);
+  EXPECT_EQ(word_->tools().count(), 5u);
+  EXPECT_NE(Button(), nullptr);
+  EXPECT_EQ(next->OnDisconnection(ext_dm_UserClosed, &custom_), S_OK);
+  EXPECT_EQ(word_->tools().count(), 4u);
+}
+
+TEST_F(WordAddIn, WithoutStartupShutdownAndDisconnectionTouchNothing) {
+  const ULONG baseline = word_->refs();
+  ASSERT_EQ(addIn_->OnConnection(word_.Get(), ext_cm_AfterStartup, nullptr, &custom_), S_OK);
+  EXPECT_EQ(addIn_->OnBeginShutdown(&custom_), S_OK);
+  EXPECT_EQ(addIn_->OnDisconnection(ext_dm_UserClosed, &custom_), S_OK);
+  EXPECT_TRUE(word_->log().empty());
+  EXPECT_EQ(word_->tools().count(), 4u);
+  EXPECT_EQ(word_->refs(), baseline);
+}
+
+TEST_F(WordAddIn, HostWithoutTheApplicationInterfaceIsRefused) {
+  ComPtr<Application> other;
+  other.Attach(new Application(false));
+  const ULONG baseline = other->refs();
+  EXPECT_EQ(Connect(other.Get()), E_NOINTERFACE);
+  EXPECT_EQ(other->refs(), baseline);
+  EXPECT_TRUE(FAILED(addIn_->OnStartupComplete(&custom_)));
+  EXPECT_TRUE(other->log().empty());
+  EXPECT_EQ(addIn_->OnDisconnection(ext_dm_HostShutdown, &custom_), S_OK);
+}
+
+TEST_F(WordAddIn, HostFailuresEndTheCallWithAFailure) {
+  ASSERT_EQ(Connect(), S_OK);
+  // The menu refuses a new control: the host's error comes back, no button.
+  word_->tools().refuseAdd = true;
+  EXPECT_EQ(addIn_->OnStartupComplete(&custom_), E_FAIL);
+  EXPECT_EQ(Button(), nullptr);
+  EXPECT_EQ(word_->log().back(), L"Tools.Controls.Add(1,,,,)");
+  const size_t calls = word_->log().size();
+  EXPECT_EQ(addIn_->OnDisconnection(ext_dm_HostShutdown, &custom_), S_OK);
+  EXPECT_EQ(word_->log().size(), calls);
+
+  // A control tagged like ours that is no button cannot be taken over.
+  ComPtr<IDTExtensibility2> next;
+  ASSERT_EQ(::CoCreateInstance(kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&next)), S_OK);
+  ComPtr<Control> popup = word_->tools().Preset(10, L"Vocorder", L"VOMenu");
+  ASSERT_EQ(next->OnConnection(word_.Get(), ext_cm_Startup, nullptr, &custom_), S_OK);
+  EXPECT_EQ(next->OnStartupComplete(&custom_), E_NOINTERFACE);
+  EXPECT_EQ(popup->caption, L"Vocorder");
+  EXPECT_EQ(next->OnDisconnection(ext_dm_HostShutdown, &custom_), S_OK);
+  EXPECT_FALSE(popup->deleted());
+}
+
+TEST_F(WordAddIn, ReleasedWithoutDisconnectionLeavesNoSinkBehind) {
+  ASSERT_EQ(Connect(), S_OK);
+  ASSERT_EQ(addIn_->OnStartupComplete(&custom_), S_OK);
+  ComPtr<Control> button(Button());
+  ASSERT_NE(button, nullptr);
+  addIn_.Reset();
+  EXPECT_EQ(button->sinkCount(), 0u);
+  EXPECT_FALSE(button->deleted());
+  EXPECT_EQ(button->Click(), VARIANT_FALSE);
+}
+
+TEST_F(WordAddIn, ButtonDeletedByTheUserStillLetsTheHostGo) {
+  const ULONG baseline = word_->refs();
+  ASSERT_EQ(Connect(), S_OK);
+  ASSERT_EQ(addIn_->OnStartupComplete(&custom_), S_OK);
+  ComPtr<Control> button(Button());
+  ASSERT_NE(button, nullptr);
+  button->UserDeletes();
+
+  EXPECT_EQ(addIn_->OnBeginShutdown(&custom_), E_FAIL);
+  EXPECT_EQ(addIn_->OnDisconnection(ext_dm_HostShutdown, &custom_), E_FAIL);
+  EXPECT_EQ(button->sinkCount(), 0u);
+  EXPECT_EQ(word_->refs(), baseline);
+}

@@ -1,0 +1,199 @@
+// The settings store against the real registry. Each test runs with
+// HKEY_CURRENT_USER redirected to a scratch key of its own.
+#include <gtest/gtest.h>
+
+#include "MessageSeam.h"
+#include "base/WinHandles.h"
+#include "lists/globals.h"
+#include "settings/KestrelLayouts.h"
+#include "settings/KestrelSettings.h"
+
+using namespace kestrel;
+using testing_support::MessageSeam;
+
+namespace {
+
+const wchar_t* kScratch = L"Software\\VocorderTests";
+
+class RegistryTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::wstring path = std::wstring(kScratch) + L"\\" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+                        std::to_wstring(counter_++);
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                root_.put(), nullptr),
+              ERROR_SUCCESS);
+    path_ = path;
+    ASSERT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, root_.get()), ERROR_SUCCESS);
+    Layouts.clear();
+    LayoutIndex = -1;
+    Settings = TSettings{};
+  }
+  void TearDown() override {
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    root_.reset();
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+  }
+
+  // The settings key as the store sees it.
+  bool KeyExists() {
+    win::Key k;
+    return ::RegOpenKeyExW(root_.get(), kSettingsKey, 0, KEY_READ, k.put()) == ERROR_SUCCESS;
+  }
+  win::Key CreateKey() {
+    win::Key k;
+    EXPECT_EQ(::RegCreateKeyExW(root_.get(), kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr),
+              ERROR_SUCCESS);
+    return k;
+  }
+  void SetDword(const wchar_t* name, DWORD v) {
+    auto k = CreateKey();
+    ::RegSetValueExW(k.get(), name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), sizeof(v));
+  }
+  void SetString(const wchar_t* name, const std::wstring& v) {
+    auto k = CreateKey();
+    ::RegSetValueExW(k.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
+                     static_cast<DWORD>((v.size() + 1) * 2));
+  }
+  std::vector<std::wstring> ValueNames() {
+    std::vector<std::wstring> names;
+    win::Key k;
+    if (::RegOpenKeyExW(root_.get(), kSettingsKey, 0, KEY_READ, k.put()) != ERROR_SUCCESS) return names;
+    for (DWORD i = 0;; ++i) {
+      wchar_t name[256];
+      DWORD n = 256;
+      if (::RegEnumValueW(k.get(), i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      names.emplace_back(name, n);
+    }
+    return names;
+  }
+  std::optional<DWORD> Dword(const wchar_t* name) {
+    DWORD v = 0, size = sizeof(v);
+    if (::RegGetValueW(root_.get(), kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &v, &size) != ERROR_SUCCESS)
+      return std::nullopt;
+    return v;
+  }
+
+  MessageSeam seam;
+  win::Key root_;
+  std::wstring path_;
+  static inline int counter_ = 0;
+};
+
+using SettingsStore = RegistryTest;
+
+TEST_F(SettingsStore, NoKeyMeansDefaultsAndCreatesNothing) {
+  Settings.AlwaysTop = true;
+  CurrentList.Grouped = CurrentList.Sorted = false;
+  LoadSettings();
+  EXPECT_FALSE(Settings.AlwaysTop);
+  EXPECT_TRUE(Settings.PlaySelected);
+  EXPECT_EQ(Settings.RandomTimes, 3);
+  EXPECT_DOUBLE_EQ(Settings.Time3, 1.0 / 86400.0);
+  EXPECT_EQ(LayoutIndex, -1);
+  EXPECT_TRUE(Layouts.empty());
+  EXPECT_TRUE(CurrentList.Grouped);
+  EXPECT_TRUE(CurrentList.Sorted);
+  EXPECT_FALSE(KeyExists());
+  EXPECT_TRUE(seam.boxes.empty());
+}
+
+TEST_F(SettingsStore, StoredValuesAreReadAndBadOnesFallBack) {
+  SetDword(L"AlwaysTop", 7);
+  SetDword(L"Group", 0);
+  SetDword(L"RandomTimes", 12);
+  SetString(L"Time1", L"01:30:00");
+  SetString(L"Time3", L"00:500");
+  SetString(L"DeviceName", L"Speakers");
+  SetDword(L"LayoutIndex", 2);
+  SetString(L"Sort", L"no");          // wrong type: default
+  SetString(L"ErrPlaytime", L"0");    // wrong type: default
+  LoadSettings();
+  EXPECT_TRUE(Settings.AlwaysTop);
+  EXPECT_FALSE(Settings.Group);
+  EXPECT_FALSE(CurrentList.Grouped);
+  EXPECT_TRUE(Settings.Sort);
+  EXPECT_TRUE(Settings.ErrPlaytime);
+  EXPECT_EQ(Settings.RandomTimes, 12);
+  EXPECT_EQ(Settings.Time1, 54'000'000'000LL);
+  EXPECT_DOUBLE_EQ(Settings.Time3, 0.5 / 86400.0);
+  EXPECT_EQ(Settings.DeviceName, L"Speakers");
+  EXPECT_EQ(LayoutIndex, 2);
+
+  SetString(L"Time1", L"ab:cd:ef");
+  SetString(L"Time3", L"x1:000");
+  LoadSettings();
+  EXPECT_EQ(Settings.Time1, 0);
+  EXPECT_DOUBLE_EQ(Settings.Time3, 1.0 / 86400.0);
+}
+
+TEST_F(SettingsStore, TimeTexts) {
+  EXPECT_EQ(TimeStrToUnits(L"01:30:00"), 54'000'000'000LL);
+  EXPECT_EQ(TimeStrToUnits(L"00:500"), 5'000'000);
+  EXPECT_EQ(TimeStrToUnits(L"00:00:01:250"), 12'500'000);
+  EXPECT_EQ(TimeStrToUnits(L"1:30"), 0);
+  EXPECT_EQ(TimeStrToUnits(L""), 0);
+  EXPECT_EQ(TimeStrToUnits(L"aa:bb:cc"), 0);
+}
+
+TEST_F(SettingsStore, OnlyValuesDifferingFromTheirDefaultsAreKept) {
+  TSettings v;  // unchanged on a fresh installation
+  EXPECT_TRUE(SaveSettings(v, kDefaultTime3, kDefaultTime1));
+  EXPECT_FALSE(KeyExists());
+
+  v.AlwaysTop = true;
+  EXPECT_TRUE(SaveSettings(v, kDefaultTime3, kDefaultTime1));
+  EXPECT_EQ(ValueNames(), (std::vector<std::wstring>{L"AlwaysTop"}));
+  EXPECT_EQ(Dword(L"AlwaysTop"), 1u);
+  EXPECT_TRUE(Settings.AlwaysTop);
+
+  v.AlwaysTop = false;
+  EXPECT_TRUE(SaveSettings(v, kDefaultTime3, kDefaultTime1));
+  EXPECT_FALSE(KeyExists());
+  EXPECT_FALSE(Settings.AlwaysTop);
+  EXPECT_TRUE(seam.boxes.empty());
+}
+
+TEST_F(SettingsStore, TimePairsAndOtherKinds) {
+  TSettings v;
+  v.EnableTime3 = false;
+  v.EnableTime1 = true;
+  v.RandomTimes = 5;
+  v.DeviceName = L"Default WaveOut Device";
+  EXPECT_TRUE(SaveSettings(v, L"00:500", L"01:30:00"));
+  auto names = ValueNames();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"DeviceName", L"EnableTime1", L"EnableTime3", L"RandomTimes", L"Time1",
+                                              L"Time3"}));
+  EXPECT_EQ(Dword(L"EnableTime3"), 0u);
+  EXPECT_DOUBLE_EQ(Settings.Time3, 0.5 / 86400.0);
+  EXPECT_EQ(Settings.Time1, 54'000'000'000LL);
+  EXPECT_FALSE(Settings.EnableTime3);
+
+  LoadSettings();
+  EXPECT_EQ(Settings.RandomTimes, 5);
+  EXPECT_EQ(Settings.DeviceName, L"Default WaveOut Device");
+  EXPECT_TRUE(Settings.EnableTime1);
+
+  EXPECT_TRUE(SaveSettings(TSettings{}, kDefaultTime3, kDefaultTime1));
+  EXPECT_FALSE(KeyExists());
+  EXPECT_EQ(Settings.Time1, 0);
+}
+
+TEST_F(SettingsStore, ARegistryFailureIsShownAndStopsTheSave) {
+  // A volatile parent refuses the non-volatile settings key.
+  win::Key parent;
+  ASSERT_EQ(::RegCreateKeyExW(root_.get(), L"Software\\Tarnwell", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, parent.put(), nullptr),
+            ERROR_SUCCESS);
+  TSettings v;
+  v.AlwaysTop = true;
+  bool saved = SaveSettings(v, kDefaultTime3, kDefaultTime1);
+  EXPECT_FALSE(saved);
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.last().text, L"Could't create or open a registry key!");
+  EXPECT_EQ(seam.last().caption, L"Warning");
+  EXPECT_FALSE(Settings.AlwaysTop);
+}
+
+}  // namespace
