@@ -97,6 +97,9 @@ private:
 class CriticalSection {
 public:
   CriticalSection() noexcept { ::InitializeCriticalSection(&cs_); }
+  // A lock held for a few instructions by threads on other processors: spin
+  // before falling back to a kernel wait (a wine server call under Wine).
+  explicit CriticalSection(DWORD spinCount) noexcept { ::InitializeCriticalSectionAndSpinCount(&cs_, spinCount); }
   ~CriticalSection() { ::DeleteCriticalSection(&cs_); }
   CriticalSection(const CriticalSection&) = delete;
   CriticalSection& operator=(const CriticalSection&) = delete;

@@ -1,0 +1,49 @@
+// What the player's tests share: an owner window that logs WM_PLAYERNOTIFY,
+// message pumping that waits for a condition, and the media fixtures.
+#pragma once
+
+#include "player/PlayerNotify.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace player_test {
+
+// A hidden window that records the long parameter of every WM_PLAYERNOTIFY
+// it receives and then calls onNotify (if set).
+class NotifyLog {
+public:
+  NotifyLog();
+  ~NotifyLog();
+  NotifyLog(const NotifyLog&) = delete;
+  NotifyLog& operator=(const NotifyLog&) = delete;
+
+  HWND window() const { return hwnd_; }
+  std::vector<LPARAM> codes;
+  std::function<void(LPARAM)> onNotify;
+  // The codes without pnGraphEvent, which the framework posts at its own time.
+  std::vector<LPARAM> PlayerCodes() const;
+  void Clear() { codes.clear(); }
+
+private:
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  HWND hwnd_ = nullptr;
+};
+
+// Dispatches this thread's messages until done() holds or timeoutMs passed;
+// returns done()'s last answer.
+bool PumpUntil(const std::function<bool()>& done, unsigned timeoutMs);
+// Dispatches the messages already waiting.
+void PumpWaiting();
+
+// <build>\fixtures\player\<name>
+std::wstring Media(const wchar_t* name);
+
+// Visible top-level windows of this process other than the given one.
+int VisibleWindowsOfProcess(HWND except = nullptr);
+
+// The index of a device in the lists by name, or -1.
+int DeviceNamed(const std::wstring& name);
+
+}  // namespace player_test
