@@ -8,6 +8,7 @@
 #include "app/resource.h"
 #include "base/Text.h"
 #include "lists/KestrelErrors.h"
+#include "lists/KestrelUtils.h"
 #include "player/AudioDevices.h"
 #include "player/PlayerError.h"
 #include "settings/KestrelSettings.h"
@@ -187,7 +188,7 @@ void TfrmVocorder::CreateControls() {
   ::ReleaseDC(hwnd_, dc);
   lf.lfCharSet = EASTEUROPE_CHARSET;
   lf.lfWeight = FW_NORMAL;
-  wcscpy(lf.lfFaceName, L"Arial");
+  lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
   font_ = ::CreateFontIndirectW(&lf);
   ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   hints_.Create(hwnd_, 10000);
@@ -276,9 +277,9 @@ void TfrmVocorder::FormCreate() {
   kestrel::SetListView(this);
   kestrel::SetLayoutHost(this);
 
-  Player_ = std::make_unique<player::TPlayer>(hwnd_);
-  if (player::AudioDeviceNames.empty()) kestrel::ErrNoAudioDevices();
-  Player_->SelectedDevice = player::DeviceIndexOf(kestrel::Settings.DeviceName);
+  Player_ = std::make_unique<TPlayer>(hwnd_);
+  if (AudioDeviceNames.empty()) kestrel::ErrNoAudioDevices();
+  Player_->SelectedDevice = DeviceIndexOf(kestrel::Settings.DeviceName);
   Player_->ForceDevice = kestrel::Settings.ForceDevice;
   Player_->DeviceVolume = kestrel::Settings.DeviceVolume;
 
@@ -456,7 +457,7 @@ void TfrmVocorder::ShowPlayGlyph(int glyph) {
 }
 
 bool TfrmVocorder::PlayerBusy() const {
-  return Player_ && (Player_->State == player::psPaused || Player_->State == player::psRunning);
+  return Player_ && (Player_->State() == PlayerState::Paused || Player_->State() == PlayerState::Running);
 }
 
 void TfrmVocorder::idTimerTimer() {
@@ -468,7 +469,7 @@ void TfrmVocorder::idTimerTimer() {
     return;  // pnPositionFailed has stopped the bar
   }
   if (kestrel::Settings.EnableTime1 && TimeSupported && kestrel::Settings.Time1 < position) AutomaticStop();
-  if (Player_->State == player::psRunning && TimeShown)
+  if (Player_->State() == PlayerState::Running && TimeShown)
     ::SetWindowTextW(Control(idTime1), FormatMediaTime(position, ShowMillis).c_str());
   if (BarPolling && BarShown) {
     RECT r;
@@ -511,7 +512,7 @@ void TfrmVocorder::WMPlayerNotify(LPARAM code) {
     case pnPlaying:
       SetTimerInterval(PlayInterval);
       if (TimeSupported)
-        ::SetWindowTextW(Control(idTime2), FormatMediaTime(Player_->Duration, ShowMillis).c_str());
+        ::SetWindowTextW(Control(idTime2), FormatMediaTime(Player_->Duration(), ShowMillis).c_str());
       ShowPlayGlyph(2);
       ::EnableWindow(Control(idStop), TRUE);
       break;
@@ -534,7 +535,7 @@ void TfrmVocorder::WMPlayerNotify(LPARAM code) {
       SetBarFill(0);
       break;
     case pnRewindFailed:
-      if (Player_->State == player::psStopped) {
+      if (Player_->State() == PlayerState::Stopped) {
         BarPolling = false;
         SetBarFill(0);
       }
@@ -588,7 +589,7 @@ void TfrmVocorder::FormDestroy() {
 
 void TfrmVocorder::ShowPlayerError(const std::exception& e) {
   std::wstring text;
-  if (auto* p = dynamic_cast<const player::PlayerError*>(&e))
+  if (auto* p = dynamic_cast<const PlayerError*>(&e))
     text = p->Text();
   else
     text = text::FromAnsi(e.what());

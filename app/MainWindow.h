@@ -56,7 +56,7 @@ public:
   bool Create(HINSTANCE instance);
   HWND Handle() const { return hwnd_; }
   HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
-  player::TPlayer* Player() const { return Player_.get(); }
+  TPlayer* Player() const { return Player_.get(); }
   const std::wstring& FolderPathText() const { return FolderPath; }
   int PlayGlyphValue() const { return PlayGlyph; }
   bool IsBarPolling() const { return BarPolling; }
@@ -178,7 +178,7 @@ private:
   bool lowColour_ = false;
   std::array<HBITMAP, 20> glyphs_{};
 
-  std::unique_ptr<player::TPlayer> Player_;
+  std::unique_ptr<TPlayer> Player_;
   std::unique_ptr<services::TFolderDialog> FD_;
   std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
 

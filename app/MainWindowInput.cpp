@@ -1,5 +1,6 @@
 // Input routing of the main window: commands of the controls, mouse input on
 // the blocks and flat buttons, the key sink and the position editor's fields.
+#include <windows.h>
 #include <commctrl.h>
 
 #include "app/MainWindow.h"

@@ -1,6 +1,7 @@
 // The recordings of the current folder: the combo boxes as the list model's
 // view, choosing a recording (with the delayed start), the next recording,
 // reloading, choosing the folder and copying a file into it.
+#include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
@@ -203,7 +204,7 @@ void TfrmVocorder::cmbSongsChange() {
       bool& busy;
       ~Done() { busy = false; }
     } done{SelectBusy};
-    if (Player_->State != player::psStopped) idStopClick();
+    if (Player_->State() != PlayerState::Stopped) idStopClick();
     idPlayClick();
     idStopClick();
     ProcessMessages();

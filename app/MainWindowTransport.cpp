@@ -3,6 +3,7 @@
 // and the milliseconds mode.
 #include "app/MainWindow.h"
 #include "app/MediaTime.h"
+#include "base/Text.h"
 #include "lists/KestrelErrors.h"
 #include "lists/KestrelUtils.h"
 #include "player/PlayerError.h"
@@ -16,7 +17,7 @@ constexpr UINT kStepRepeatMs = 200;
 
 const std::wstring& ErrorText(const std::exception& e) {
   static std::wstring scratch;
-  if (auto* p = dynamic_cast<const player::PlayerError*>(&e)) return p->Text();
+  if (auto* p = dynamic_cast<const PlayerError*>(&e)) return p->Text();
   scratch = text::FromAnsi(e.what());
   return scratch;
 }
@@ -80,7 +81,7 @@ void TfrmVocorder::idPlayClick() {
     if (timeEditorOpen_) RefocusKeySink();
     if (kestrel::FileExists(path)) {
       cancelDelay();
-      if (Player_->FileName != path || Player_->CurrentDevice != Player_->SelectedDevice) {
+      if (Player_->FileName() != path || Player_->CurrentDevice() != Player_->SelectedDevice) {
         try {
           Player_->Open(path);
         } catch (const std::exception& e) {
@@ -123,17 +124,17 @@ void TfrmVocorder::idPlayClick() {
       }
       if (s.EnableTime3 && s.PlaySelected && AutoNextPending) {
         AutoNextPending = false;
-        if (Player_->State == player::psStopped) MarkDelayPending(false);
+        if (Player_->State() == PlayerState::Stopped) MarkDelayPending(false);
       }
       return;
     }
   }
-  if (Player_->State == player::psPaused) ShowPlayGlyph(1);
-  if (Player_->State == player::psRunning) ShowPlayGlyph(3);
+  if (Player_->State() == PlayerState::Paused) ShowPlayGlyph(1);
+  if (Player_->State() == PlayerState::Running) ShowPlayGlyph(3);
 }
 
 void TfrmVocorder::idStopClick() {
-  if (Player_->State != player::psStopped) {
+  if (Player_->State() != PlayerState::Stopped) {
     const auto& s = kestrel::Settings;
     if (s.EnableTime3 && s.PlaySelected && DelayPending) {
       DelayCancel = true;
@@ -149,10 +150,10 @@ void TfrmVocorder::idStopClick() {
       return;
     }
   }
-  if (Player_->State == player::psStopped) ShowPlayGlyph(0);
+  if (Player_->State() == PlayerState::Stopped) ShowPlayGlyph(0);
 }
 
-int TfrmVocorder::StepPixels() const { return app::StepPixels(Player_->Duration, FrameWidth()); }
+int TfrmVocorder::StepPixels() const { return app::StepPixels(Player_->Duration(), FrameWidth()); }
 
 void TfrmVocorder::StepTo(int fill, int pixel) {
   if (!PlayerBusy()) return;
@@ -201,13 +202,13 @@ void TfrmVocorder::Tim1Timer() { StepForward(); }
 void TfrmVocorder::Tim2Timer() { StepBack(); }
 
 void TfrmVocorder::SpeedButton1MouseDown() {
-  ResumeAfterStep = Player_->State == player::psRunning;
+  ResumeAfterStep = Player_->State() == PlayerState::Running;
   if (ResumeAfterStep) Player_->TogglePause();
   ::SetTimer(hwnd_, Tim2, kStepRepeatMs, nullptr);
 }
 
 void TfrmVocorder::SpeedButton2MouseDown() {
-  ResumeAfterStep = Player_->State == player::psRunning;
+  ResumeAfterStep = Player_->State() == PlayerState::Running;
   if (ResumeAfterStep) Player_->TogglePause();
   ::SetTimer(hwnd_, Tim1, kStepRepeatMs, nullptr);
 }
@@ -327,8 +328,8 @@ void TfrmVocorder::SetMillisMode(bool on, bool arrange) {
   RECT r = ClientRectOf(hwnd_, editor);
   if (on && ZeroTimeText == L"00:00:00") {
     ::SetWindowTextW(Control(idTime1), (WindowText(Control(idTime1)) + L":000").c_str());
-    if (!Player_->FileName.empty() && TimeSupported)
-      ::SetWindowTextW(Control(idTime2), FormatMediaTime(Player_->Duration, true).c_str());
+    if (!Player_->FileName().empty() && TimeSupported)
+      ::SetWindowTextW(Control(idTime2), FormatMediaTime(Player_->Duration(), true).c_str());
     else
       ::SetWindowTextW(Control(idTime2), (WindowText(Control(idTime2)) + L":000").c_str());
     ZeroTimeText = L"00:00:00:000";

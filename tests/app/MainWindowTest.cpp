@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "WindowFixture.h"
+#include "base/Text.h"
 #include "lists/globals.h"
 #include "settings/KestrelSettings.h"
 
@@ -17,7 +18,7 @@ using MainWindow = WindowTest;
 
 TEST_F(MainWindow, StartsAsTheDesignedStripWithTheFirstFolderSelected) {
   UseList({Recording(recs, L"b.mp3"), Recording(recs, L"a.mp3")});
-  CreateWindow();
+  MakeWindow();
   HWND h = window->Handle();
   wchar_t cls[64];
   ::GetClassNameW(h, cls, 64);
@@ -49,7 +50,7 @@ TEST_F(MainWindow, StartsAsTheDesignedStripWithTheFirstFolderSelected) {
 
 TEST_F(MainWindow, PlaysToTheEndAndReturnsToThePlayPicture) {
   UseList({Recording(recs, L"a.mp3")});
-  CreateWindow();
+  MakeWindow();
   Click(app::idPlay);
   EXPECT_EQ(window->PlayGlyphValue(), 3);  // the play button's own action: blue pause
   EXPECT_TRUE(::IsWindowEnabled(window->Control(app::idStop)));
@@ -67,7 +68,7 @@ TEST_F(MainWindow, PlaysToTheEndAndReturnsToThePlayPicture) {
 TEST_F(MainWindow, PauseAndStop) {
   kestrel::Settings.PlaySelected = false;
   UseList({Recording(recs, L"a.mp3", L"speech11k8.wav")});
-  CreateWindow();
+  MakeWindow();
   EXPECT_TRUE(window->Player()->FileName().empty());
   Click(app::idPlay);
   ASSERT_EQ(window->Player()->State(), PlayerState::Running);
@@ -81,7 +82,7 @@ TEST_F(MainWindow, PauseAndStop) {
 }
 
 TEST_F(MainWindow, PlayWithoutSelectionAsksForOne) {
-  CreateWindow();
+  MakeWindow();
   ASSERT_FALSE(seam.boxes.empty());  // the empty documents folder was reported
   seam.boxes.clear();
   Click(app::idPlay);
@@ -92,7 +93,7 @@ TEST_F(MainWindow, PlayWithoutSelectionAsksForOne) {
 TEST_F(MainWindow, AnEmptyListLoadsTheDocumentsFolder) {
   Recording(docs, L"memo.mp3");
   Recording(docs, L"other.wav");
-  CreateWindow();
+  MakeWindow();
   EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"memo"}));
   EXPECT_EQ(window->FolderPathText(), docs.dir());
   EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), text::ToAnsi(docs.file(L"memo.mp3")) + "\r\n");
@@ -103,7 +104,7 @@ TEST_F(MainWindow, AnEmptyListLoadsTheDocumentsFolder) {
 
 TEST_F(MainWindow, TheFolderBrowserMakesAFoldersRecordingsTheList) {
   UseList({Recording(recs, L"a.mp3")});
-  CreateWindow();
+  MakeWindow();
   ScratchDir other(L"other");
   Recording(other, L"x.mp3");
   Recording(other, L"y.mp3");
@@ -132,7 +133,7 @@ TEST_F(MainWindow, TheFolderBrowserMakesAFoldersRecordingsTheList) {
 
 TEST_F(MainWindow, AddingAFileCopiesItIntoTheFolderOfTheList) {
   UseList({Recording(recs, L"a.mp3")});
-  CreateWindow();
+  MakeWindow();
   ScratchDir elsewhere(L"src");
   std::wstring source = Recording(elsewhere, L"new one.mp3");
   std::wstring initial;
@@ -162,7 +163,7 @@ TEST_F(MainWindow, TheDelayedStartWaitsThenLoadsTheNextRecording) {
   kestrel::Settings.EnableTime3 = true;
   kestrel::Settings.Time3 = 0.4 / 86400.0;
   UseList({Recording(recs, L"a.mp3"), Recording(recs, L"b.mp3")});
-  CreateWindow();
+  MakeWindow();
   Click(app::idNext);
   EXPECT_EQ(Selected(app::cmbSongs), 1);
   EXPECT_EQ(window->Player()->FileName(), recs.file(L"b.mp3"));
@@ -174,7 +175,7 @@ TEST_F(MainWindow, AMissingRecordingMovesOnWhenNotReported) {
   kestrel::Settings.ErrUnexisting = false;
   kestrel::Settings.PlaySelected = false;
   UseList({recs.file(L"gone.mp3"), Recording(recs, L"here.mp3")});
-  CreateWindow();
+  MakeWindow();
   Click(app::idPlay);
   EXPECT_EQ(Selected(app::cmbSongs), 1);
   EXPECT_TRUE(seam.boxes.empty());
@@ -192,7 +193,7 @@ TEST_F(MainWindow, BadRecordingsGiveAPlayerErrorAndTheWindowGoesOn) {
   WriteBytes(recs.file(L"empty.mp3"), "");
   WriteBytes(recs.file(L"junk.mp3"), std::string(5000, 'j'));
   UseList({recs.file(L"empty.mp3"), recs.file(L"junk.mp3"), Recording(recs, L"good.mp3")});
-  CreateWindow();
+  MakeWindow();
   for (int i = 0; i < 2; ++i) {
     seam.boxes.clear();
     ::SendMessageW(window->Control(app::cmbSongs), CB_SETCURSEL, i, 0);
@@ -214,7 +215,7 @@ TEST_F(MainWindow, TheStoredPositionIsKeptOnTheScreen) {
   app::UserStore store;
   store.Write(L"Left", L"-50");
   store.Write(L"Top", L"100000");
-  CreateWindow();
+  MakeWindow();
   RECT r;
   ::GetWindowRect(window->Handle(), &r);
   EXPECT_EQ(r.left, 0);
@@ -225,7 +226,7 @@ TEST_F(MainWindow, TheStoredPositionIsKeptOnTheScreen) {
 }
 
 TEST_F(MainWindow, LayoutsShowAndHideElements) {
-  CreateWindow();
+  MakeWindow();
   window->ApplyVisibilityMask(0x00003 | 0x00008 | 0x00080 | 0x00200);
   EXPECT_FALSE(::IsWindowVisible(window->Control(app::idStop)));
   EXPECT_FALSE(::IsWindowVisible(window->Control(app::idTrackFrm)));

@@ -97,7 +97,7 @@ std::wstring WindowTest::Recording(const ScratchDir& dir, const std::wstring& na
   return path;
 }
 
-void WindowTest::CreateWindow() {
+void WindowTest::MakeWindow() {
   window = std::make_unique<app::TfrmVocorder>();
   ASSERT_TRUE(window->Create(::GetModuleHandleW(nullptr)));
   Pump(std::chrono::milliseconds(50));

@@ -32,7 +32,7 @@ protected:
   // A copy of a fixture under a new name in a folder.
   std::wstring Recording(const ScratchDir& dir, const std::wstring& name, const wchar_t* fixture = L"short11k8.wav");
   // Creates the window as the program does.
-  void CreateWindow();
+  void MakeWindow();
   void Click(int id);
   std::wstring Text(int id);
   std::vector<std::wstring> Items(int comboId);
