@@ -45,7 +45,7 @@ TEST_F(MainWindow, StartsAsTheDesignedStripWithTheFirstFolderSelected) {
   EXPECT_EQ(Text(app::idTime1), L"00:00:00");
   EXPECT_EQ(Text(app::idTime2), L"00:00:02");
   EXPECT_EQ(window->PlayGlyphValue(), 0);
-  EXPECT_TRUE(seam.boxes.empty());
+  EXPECT_TRUE(seam.boxes.empty()) << (seam.boxes.empty() ? "" : text::ToAnsi(seam.boxes[0].text));
 }
 
 TEST_F(MainWindow, PlaysToTheEndAndReturnsToThePlayPicture) {
@@ -67,7 +67,7 @@ TEST_F(MainWindow, PlaysToTheEndAndReturnsToThePlayPicture) {
 
 TEST_F(MainWindow, PauseAndStop) {
   kestrel::Settings.PlaySelected = false;
-  UseList({Recording(recs, L"a.mp3", L"speech11k8.wav")});
+  UseList({Recording(recs, L"a.mp3", L"speechrec.mp3")});
   MakeWindow();
   EXPECT_TRUE(window->Player()->FileName().empty());
   Click(app::idPlay);

@@ -30,7 +30,7 @@ protected:
   // Writes the list file (one path per line) and loads it as start-up does.
   void UseList(const std::vector<std::wstring>& paths);
   // A copy of a fixture under a new name in a folder.
-  std::wstring Recording(const ScratchDir& dir, const std::wstring& name, const wchar_t* fixture = L"short11k8.wav");
+  std::wstring Recording(const ScratchDir& dir, const std::wstring& name, const wchar_t* fixture = L"shortrec.mp3");
   // Creates the window as the program does.
   void MakeWindow();
   void Click(int id);
