@@ -5,6 +5,7 @@
 #include "base/Files.h"
 #include "base/WinHandles.h"
 #include "lists/KestrelUtils.h"
+#include "settings/Registry.h"
 
 namespace app {
 namespace {
@@ -38,11 +39,11 @@ std::wstring ReadString(HKEY root, const std::wstring& path, std::wstring_view n
 UserStore::UserStore() : UserStore(ProgramName()) {}
 UserStore::UserStore(std::wstring keyName) : path_(std::move(keyName) + L"\\Sets") {}
 
-std::wstring UserStore::Read(std::wstring_view name) const { return ReadString(HKEY_CURRENT_USER, path_, name); }
+std::wstring UserStore::Read(std::wstring_view name) const { return ReadString(kestrel::reg::UserRoot(), path_, name); }
 
 bool UserStore::Write(std::wstring_view name, std::wstring_view value) const {
   win::Key key;
-  if (::RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
+  if (::RegCreateKeyExW(kestrel::reg::UserRoot(), path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
                         nullptr) != ERROR_SUCCESS)
     return false;
   std::wstring n(name), v(value);
@@ -51,7 +52,7 @@ bool UserStore::Write(std::wstring_view name, std::wstring_view value) const {
 }
 
 std::wstring DocumentsFolder() {
-  return ReadString(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+  return ReadString(kestrel::reg::UserRoot(), L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                     L"PERSONAL");
 }
 

@@ -181,7 +181,7 @@ void DeleteKeyIfEmpty(HKEY key) {
   if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
                          nullptr, nullptr) == ERROR_SUCCESS &&
       values == 0)
-    ::RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
+    ::RegDeleteKeyW(reg::UserRoot(), kSettingsKey);
 }
 
 bool SaveSettings(const TSettings& v, std::wstring_view time3Text, std::wstring_view time1Text) {

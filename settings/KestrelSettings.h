@@ -11,7 +11,7 @@
 
 namespace kestrel {
 
-// Under HKEY_CURRENT_USER.
+// Under HKEY_CURRENT_USER (reg::UserRoot()).
 inline constexpr const wchar_t* kSettingsKey = L"Software\\Tarnwell\\Kestrel v.5.1";
 
 inline constexpr const wchar_t* kDefaultTime1 = L"00:00:00";

@@ -4,14 +4,21 @@
 
 namespace kestrel::reg {
 
+namespace {
+HKEY g_userRoot = nullptr;
+}
+
+HKEY UserRoot() { return g_userRoot ? g_userRoot : HKEY_CURRENT_USER; }
+void SetUserRoot(HKEY root) { g_userRoot = root; }
+
 Open OpenSettingsKey(REGSAM access, win::Key& key) {
-  LONG r = ::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, access, key.put());
+  LONG r = ::RegOpenKeyExW(UserRoot(), kSettingsKey, 0, access, key.put());
   if (r == ERROR_SUCCESS) return Open::Ok;
   return r == ERROR_FILE_NOT_FOUND || r == ERROR_PATH_NOT_FOUND ? Open::Missing : Open::Failed;
 }
 
 bool CreateSettingsKey(win::Key& key) {
-  return ::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+  return ::RegCreateKeyExW(UserRoot(), kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                            KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr) == ERROR_SUCCESS;
 }
 

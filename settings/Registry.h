@@ -11,6 +11,11 @@
 
 namespace kestrel::reg {
 
+// The key the per-user stores live under: HKEY_CURRENT_USER, unless a test
+// has pointed them at a scratch key of its own (nullptr goes back).
+HKEY UserRoot();
+void SetUserRoot(HKEY root);
+
 enum class Open { Ok, Missing, Failed };
 Open OpenSettingsKey(REGSAM access, win::Key& key);
 // Opens the settings key for writing, creating it (and its parents) if needed.

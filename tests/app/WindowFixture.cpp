@@ -9,6 +9,7 @@
 #include "player/AudioDevices.h"
 #include "settings/KestrelLayouts.h"
 #include "settings/KestrelSettings.h"
+#include "settings/Registry.h"
 
 namespace testing_support {
 namespace {
@@ -57,7 +58,9 @@ void WindowTest::SetUp() {
   ::RegSetValueExW(shell, L"Personal", 0, REG_SZ, reinterpret_cast<const BYTE*>(personal.c_str()),
                    static_cast<DWORD>((personal.size() + 1) * 2));
   ::RegCloseKey(shell);
-  ASSERT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, root.get()), ERROR_SUCCESS);
+  // Not RegOverridePredefKey: with HKEY_CURRENT_USER redirected, Wine's
+  // DirectShow no longer finds its filters and every RenderFile fails.
+  kestrel::reg::SetUserRoot(root.get());
 
   kestrel::Settings = kestrel::TSettings{};
   kestrel::Settings.EnableTime3 = false;  // no waiting unless a test asks for it
@@ -78,7 +81,7 @@ void WindowTest::SetUp() {
 void WindowTest::TearDown() {
   window.reset();
   Pump(std::chrono::milliseconds(0));
-  ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  kestrel::reg::SetUserRoot(nullptr);
   root.reset();
   ::RegDeleteTreeW(HKEY_CURRENT_USER, rootPath.c_str());
 }

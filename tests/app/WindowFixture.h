@@ -1,6 +1,6 @@
 // A main window created in the test process over real controls, a real
-// player and a scratch registry: HKEY_CURRENT_USER is redirected to a key of
-// the test's own, whose shell folders name a scratch documents folder.
+// player and a scratch registry: the per-user stores point at a key of the
+// test's own, whose shell folders name a scratch documents folder.
 #pragma once
 
 #include <windows.h>
