@@ -1,5 +1,6 @@
 #include "Driver.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "TestSupport.h"
@@ -81,6 +82,24 @@ HWND Program::WaitForWindow(const wchar_t* className, std::chrono::milliseconds 
   return Poll(timeout, [&]() -> HWND {
     for (HWND h : TopLevelWindows())
       if (ClassOf(h) == className && ::IsWindowVisible(h)) return h;
+    return nullptr;
+  });
+}
+
+HWND Program::WaitForMainWindow(std::chrono::milliseconds timeout, std::vector<Box>* boxes) {
+  std::vector<HWND> answered;
+  return Poll(timeout, [&]() -> HWND {
+    for (HWND h : TopLevelWindows()) {
+      if (!::IsWindowVisible(h)) continue;
+      std::wstring cls = ClassOf(h);
+      if (cls == L"TfrmVocorder") return h;
+      if (cls == L"#32770" && std::find(answered.begin(), answered.end(), h) == answered.end()) {
+        answered.push_back(h);
+        Box box = ReadBox(h);
+        if (boxes) boxes->push_back(box);
+        Answer(box, IDOK);
+      }
+    }
     return nullptr;
   });
 }

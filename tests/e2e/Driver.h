@@ -37,6 +37,9 @@ public:
   // A top-level window of the class owned by this process.
   HWND WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout);
   std::vector<HWND> TopLevelWindows() const;
+  // The main window once it shows; message boxes on the way are answered
+  // with OK and kept in `boxes`.
+  HWND WaitForMainWindow(std::chrono::milliseconds timeout, std::vector<Box>* boxes = nullptr);
 
 private:
   win::Handle process_;

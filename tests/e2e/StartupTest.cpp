@@ -24,13 +24,30 @@ protected:
   ScratchDir dir{L"e2e"};
 };
 
-TEST_F(Startup, ReadsItsDataAndEndsWithCodeZero) {
+TEST_F(Startup, ShowsOneWindowAndEndsWithCodeZeroWhenClosed) {
   WriteBytes(dir.file(L"Player.ini"), "; demo\r\nlist=listdir.m3u\r\n");
   WriteBytes(dir.file(L"listdir.m3u"), "c:\\old\\recording.mp3\r\n");
   e2e::Program p(Exe(), L"", dir.path().wstring());
   ASSERT_TRUE(p.started());
-  EXPECT_EQ(p.WaitForExit(20s), 0u);
-  EXPECT_EQ(testing_support::ReadBytes(dir.file(L"listdir.m3u")), "");  // emptied at start
+  // The stored list is emptied at start; with no folder of its own the
+  // program lists the documents folder, and says so when it holds nothing.
+  std::vector<e2e::Box> boxes;
+  HWND main = p.WaitForMainWindow(30s, &boxes);
+  ASSERT_TRUE(main);
+  for (const auto& box : boxes) EXPECT_EQ(box.text, L"Zložka neobsahuje súbory formátu MP3 !!!");
+  EXPECT_EQ(testing_support::ReadBytes(dir.file(L"listdir.m3u")).find("old"), std::string::npos);
+  EXPECT_TRUE(::GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  // A second copy hands over to the first and ends without a window.
+  {
+    e2e::Program second(Exe(), L"", dir.path().wstring());
+    EXPECT_EQ(second.WaitForExit(30s), 0u);
+    EXPECT_TRUE(second.TopLevelWindows().empty() || !::IsWindowVisible(second.TopLevelWindows()[0]));
+  }
+  EXPECT_TRUE(::IsWindow(main));
+
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(p.WaitForExit(30s), 0u);
 }
 
 TEST_F(Startup, ABrokenPlayerIniShowsTheErrorAndEndsAfterOk) {
@@ -93,7 +110,11 @@ TEST_F(Startup, AStartFromCdEndsBeforeTheListWhenNotAllowed) {
   EXPECT_EQ(box->caption, L"Warning");
   EXPECT_NE(box->text.find(L"contains 1 songs with illegal characters"), std::wstring::npos);
   e2e::Answer(*box, IDOK);
-  EXPECT_EQ(p.WaitForExit(20s), 0u);
+  // The warning does not stop the start: the window follows.
+  HWND main = p.WaitForMainWindow(30s);
+  ASSERT_TRUE(main);
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(p.WaitForExit(30s), 0u);
 }
 
 }  // namespace
