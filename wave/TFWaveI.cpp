@@ -186,15 +186,7 @@ MMRESULT TWaveIn::Close() {
   MMRESULT r = MMSYSERR_NOERROR;
   if (device_) {
     StopDevice();
-    const ULONGLONG start = ::GetTickCount64();
-    while ((r = ::waveInClose(device_.get())) == WAVERR_STILLPLAYING && ::GetTickCount64() - start < 1000) {
-      ::Sleep(50);
-      MSG m;
-      while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&m);
-        ::DispatchMessageW(&m);
-      }
-    }
+    r = wave::CloseRetrying([this] { return ::waveInClose(device_.get()); });
     if (r == MMSYSERR_NOERROR) {
       win::Lock lock(slots_.Lock);
       device_.release();

@@ -79,6 +79,20 @@ int32_t PreferredOutputDevice() {
   return value ? MatchDevice(WaveOutNames(), *value) : -1;
 }
 
+MMRESULT CloseRetrying(const std::function<MMRESULT()>& close, DWORD limitMs) {
+  const ULONGLONG start = ::GetTickCount64();
+  MMRESULT r;
+  while ((r = close()) == WAVERR_STILLPLAYING && ::GetTickCount64() - start < limitMs) {
+    ::Sleep(50);
+    MSG m;
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&m);
+      ::DispatchMessageW(&m);
+    }
+  }
+  return r;
+}
+
 void TWaveSlots::Clear() {
   std::memset(slots_, 0, sizeof slots_);
   std::memset(&spare_, 0, sizeof spare_);

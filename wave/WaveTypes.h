@@ -42,6 +42,11 @@ std::vector<std::wstring> WaveOutNames();
 int32_t PreferredInputDevice();
 int32_t PreferredOutputDevice();
 
+// Calls `close` again while it answers WAVERR_STILLPLAYING and less than
+// `limitMs` of retries have passed, sleeping 50 ms and letting the calling
+// thread's messages run between tries; the last answer.
+MMRESULT CloseRetrying(const std::function<MMRESULT()>& close, DWORD limitMs = 1000);
+
 // Sixteen headers and one spare that carries open and close notifications.
 // A slot is free when its flags lack WHDR_PREPARED. The owner's lock guards
 // the table.
