@@ -168,9 +168,10 @@ void TFRecMpeg::SetTimer1(bool enabled) {
 }
 
 void TFRecMpeg::QueueBuffer() {
-  int i = index_.load();
+  // The worker (WaveInData) and the window (resume) both queue: flip the
+  // index in one step.
+  int i = index_.fetch_xor(1);
   WaveIn->AddBuffer(buffers_[i], kBufferSize);
-  index_ = (i + 1) % 2;
 }
 
 void TFRecMpeg::ShowClock() {
