@@ -197,7 +197,7 @@ TEST(RecordingWindow, CancelledNameSavesNothingAndKeepsTheRecording) {
   testing_support::MessageSeam boxes;
   TFRecMpeg rec(nullptr);
   RunShown(rec, [&] {
-    StartAndRecord(rec, 1);
+    StartAndRecord(rec, 2);
     Click(rec, TFRecMpeg::idButton1);
   });
   EXPECT_EQ(input.asked, 1);
@@ -207,6 +207,14 @@ TEST(RecordingWindow, CancelledNameSavesNothingAndKeepsTheRecording) {
   auto lines = recorder::ReadLines(lists.list);
   ASSERT_TRUE(lines);
   EXPECT_EQ(*lines, std::vector<std::wstring>{lists.first});
+
+  // A second recording starts the temporary file afresh.
+  const size_t first = ReadBytes(rec.TemporaryFile()).size();
+  RunShown(rec, [&] {
+    Click(rec, TFRecMpeg::idBitBtn1);
+    Click(rec, TFRecMpeg::idBitBtn2);
+  });
+  EXPECT_LT(ReadBytes(rec.TemporaryFile()).size(), first);
 }
 
 TEST(RecordingWindow, UkoncitWhileRecordingKeepsTheStatesAndTheTitleBarOnlyHides) {
