@@ -107,19 +107,19 @@ private:
 
 }  // namespace
 
-int AddList(std::wstring_view spec) {
+int AddList(std::wstring_view entry) {
   std::wstring path, name;
   size_t colon = std::wstring_view::npos;
-  if (spec.size() > 2) {
-    size_t i = spec.find_last_of(L':');
+  if (entry.size() > 2) {
+    size_t i = entry.find_last_of(L':');
     if (i != std::wstring_view::npos && i >= 2) colon = i;
   }
   if (colon != std::wstring_view::npos) {
-    name = text::TrimLeft(spec.substr(colon + 1));
-    path = text::TrimRight(spec.substr(0, colon));
+    name = text::TrimLeft(entry.substr(colon + 1));
+    path = text::TrimRight(entry.substr(0, colon));
   } else {
-    path = spec;
-    name = ExtractFileName(spec);
+    path = entry;
+    name = ExtractFileName(entry);
   }
   if (!FileExists(path)) return -1;
   if (FirstListPath.empty()) FirstListPath = path;

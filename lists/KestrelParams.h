@@ -15,6 +15,6 @@ void ReadPlayerIni(std::wstring_view appDir);
 
 // Adds the list entry named by a resolved "list" value ("path" or
 // "path : display name"); the index, or -1 when no file exists there.
-int AddList(std::wstring_view spec);
+int AddList(std::wstring_view entry);
 
 }  // namespace kestrel

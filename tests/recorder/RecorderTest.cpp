@@ -1,0 +1,256 @@
+// The recording window under Xvfb, recording from Wine's wave input (fed
+// with the spoken fixture) through our MPEG Layer-3 encoder.
+#include "RecorderDriver.h"
+
+#include "../player/PlayerTestSupport.h"
+#include "../wave/WaveTestSupport.h"
+#include "codec/Mp3Fallback.h"
+#include "lists/globals.h"
+#include "player/TPlayer.h"
+#include "recorder/InputBox.h"
+#include "recorder/RecPaths.h"
+#include "support/MessageSeam.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace recorder_test;
+using testing_support::FileExists;
+using testing_support::ReadBytes;
+using testing_support::ScratchDir;
+
+namespace {
+
+class Mp3Encoder : public testing::Environment {
+public:
+  void SetUp() override { ASSERT_TRUE(codec::EnsureMp3Encoder()); }
+};
+[[maybe_unused]] testing::Environment* const mp3 = testing::AddGlobalTestEnvironment(new Mp3Encoder);
+
+// A current list file whose first recording lies in the scratch folder.
+struct ListFixture {
+  ListFixture() {
+    first = dir.file(L"first.mp3");
+    list = dir.file(L"list.m3u");
+    testing_support::WriteBytes(list, "");
+    std::string line;
+    for (wchar_t c : first) line += static_cast<char>(c);
+    testing_support::WriteBytes(list, line + "\r\n");
+    kestrel::Lists = {kestrel::list{list, L"list", dir.dir()}};
+    kestrel::ListIndex = 0;
+  }
+  ~ListFixture() { kestrel::Lists.clear(); }
+  ScratchDir dir;
+  std::wstring first, list;
+};
+
+// Answers the input box and remembers what it asked.
+struct InputSeam {
+  explicit InputSeam(std::optional<std::wstring> a) : answer(std::move(a)) {
+    old = recorder::SetInputPresenter([this](HWND, std::wstring_view c, std::wstring_view p, std::wstring_view v) {
+      caption = c;
+      prompt = p;
+      value = v;
+      ++asked;
+      return answer;
+    });
+  }
+  ~InputSeam() { recorder::SetInputPresenter(std::move(old)); }
+  std::optional<std::wstring> answer;
+  std::wstring caption, prompt, value;
+  int asked = 0;
+  recorder::InputPresenter old;
+};
+
+int SecondsShown(TFRecMpeg& rec) { return _wtoi(TextOf(rec, TFRecMpeg::idLabel4).c_str()); }
+
+// Štart, then wait until the timer has counted `seconds`.
+void StartAndRecord(TFRecMpeg& rec, int seconds) {
+  Click(rec, TFRecMpeg::idBitBtn1);
+  EXPECT_FALSE(Enabled(rec, TFRecMpeg::idBitBtn1));
+  EXPECT_TRUE(Enabled(rec, TFRecMpeg::idButton1));
+  EXPECT_TRUE(Enabled(rec, TFRecMpeg::idStop));
+  EXPECT_FALSE(Checked(rec, TFRecMpeg::idStop));
+  EXPECT_TRUE(WaitFor([&] { return SecondsShown(rec) >= seconds; }, 1500u * seconds + 2000));
+}
+
+}  // namespace
+
+TEST(RecPaths, FolderTargetAndClockRules) {
+  EXPECT_EQ(recorder::RecordingsFolder({L"d:\\rec\\a.mp3", L"e:\\b.mp3"}, L"x", L"y"), L"d:\\rec\\");
+  EXPECT_EQ(recorder::RecordingsFolder({}, L"c:\\stored", L"c:\\docs"), L"c:\\stored");
+  EXPECT_EQ(recorder::RecordingsFolder({}, L"", L"c:\\docs"), L"c:\\docs");
+  EXPECT_EQ(recorder::TargetName(L"c:\\rec", L"zaznam.1"), L"c:\\rec\\zaznam.mp3");
+  EXPECT_EQ(recorder::TargetName(L"c:\\rec\\", L"list"), L"c:\\rec\\list.mp3");
+  EXPECT_EQ(recorder::TargetName(L"c:\\rec\\", L"a.wav"), L"c:\\rec\\a.mp3");
+  const std::wstring temp = recorder::TemporaryRecordingName();
+  EXPECT_EQ(temp.substr(temp.size() - 16), L"\\mpegrec_tmp.mp3");
+
+  recorder::TRecClock clock;
+  for (int i = 0; i < 61; ++i) clock.Tick();
+  EXPECT_EQ(clock.Minutes, 1);
+  EXPECT_EQ(clock.Seconds, 1);
+  EXPECT_EQ(clock.Bar, 0) << "the bar is reset when it stands at its maximum";
+  clock.Tick();
+  EXPECT_EQ(clock.Bar, 1);
+}
+
+TEST(RecordingWindow, RecordsPausesSavesIntoTheFolderAndTheListAndThePlayerPlaysIt) {
+  ListFixture lists;
+  InputSeam input(std::wstring(L"zaznam.1"));
+  testing_support::MessageSeam boxes;
+  player_test::NotifyLog owner;
+  TFRecMpeg rec(owner.window());
+  int abouts = 0;
+  rec.OnAbout = [&](HWND o, int top, int) {
+    EXPECT_EQ(o, rec.Handle());
+    RECT r;
+    ::GetWindowRect(rec.Handle(), &r);
+    EXPECT_EQ(top, r.top);
+    ++abouts;
+  };
+
+  RECT client;
+  ::GetClientRect(rec.Handle(), &client);
+  EXPECT_EQ(client.right, 344);
+  EXPECT_EQ(client.bottom, 81);
+  wchar_t caption[64];
+  ::GetWindowTextW(rec.Handle(), caption, 64);
+  EXPECT_STREQ(caption, L"Záznam zvuku");
+  EXPECT_TRUE(::GetWindowLongW(rec.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  RunShown(rec, [&] {
+    EXPECT_FALSE(::IsWindowEnabled(owner.window())) << "modal";
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idBitBtn1), L"Štart");
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idButton1), L"Uložiť");
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idBitBtn2), L"Ukončiť");
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel3), L"Sekúnd:");
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel1), L"Dĺžka v minútach:");
+    EXPECT_FALSE(Enabled(rec, TFRecMpeg::idStop));
+    EXPECT_FALSE(Enabled(rec, TFRecMpeg::idButton1));
+    Click(rec, TFRecMpeg::idSpeedButton2);
+    EXPECT_EQ(abouts, 1);
+
+    StartAndRecord(rec, 2);
+    EXPECT_GE(BarPosition(rec), 2);
+
+    // Paused: the timer is off, so a tick that arrives counts nothing.
+    Click(rec, TFRecMpeg::idStop);
+    EXPECT_TRUE(Checked(rec, TFRecMpeg::idStop));
+    const std::wstring pausedAt = TextOf(rec, TFRecMpeg::idLabel4);
+    ::SendMessageW(rec.Handle(), WM_TIMER, 1, 0);
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel4), pausedAt);
+    Click(rec, TFRecMpeg::idStop);
+    EXPECT_FALSE(Checked(rec, TFRecMpeg::idStop));
+    const int resumed = SecondsShown(rec);
+    EXPECT_TRUE(WaitFor([&] { return SecondsShown(rec) >= resumed + 1; }, 3000));
+
+    // Sixty-one ticks later the labels show one minute and one more second.
+    const int before = SecondsShown(rec);
+    for (int i = 0; i < 61; ++i) ::SendMessageW(rec.Handle(), WM_TIMER, 1, 0);
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel2), L"1");
+    EXPECT_GE(SecondsShown(rec), (before + 1) % 60);
+
+    Click(rec, TFRecMpeg::idButton1);
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel2), L"0");
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel4), L"0");
+    EXPECT_EQ(BarPosition(rec), 0);
+    EXPECT_TRUE(Enabled(rec, TFRecMpeg::idBitBtn1));
+    EXPECT_FALSE(Enabled(rec, TFRecMpeg::idButton1));
+    EXPECT_FALSE(Enabled(rec, TFRecMpeg::idStop));
+  });
+  EXPECT_FALSE(::IsWindowVisible(rec.Handle()));
+  EXPECT_TRUE(::IsWindowEnabled(owner.window()));
+  EXPECT_TRUE(boxes.boxes.empty());
+
+  EXPECT_EQ(input.asked, 1);
+  EXPECT_EQ(input.caption, L"Zvukový záznam");
+  EXPECT_EQ(input.prompt, L"Uveďte názov");
+  EXPECT_EQ(input.value, L"");
+  const std::wstring saved = lists.dir.file(L"zaznam.mp3");
+  ASSERT_TRUE(FileExists(saved));
+  auto lines = recorder::ReadLines(lists.list);
+  ASSERT_TRUE(lines);
+  EXPECT_EQ(*lines, (std::vector<std::wstring>{lists.first, saved}));
+
+  const std::string bytes = ReadBytes(saved);
+  wave_test::RiffLayout layout = wave_test::ParseRiff(bytes);
+  ASSERT_TRUE(layout.valid);
+  const wave_test::RiffChunk* fmt = layout.Find("fmt ");
+  const wave_test::RiffChunk* data = layout.Find("data");
+  ASSERT_TRUE(fmt && data);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[fmt->offset]), WAVE_FORMAT_MPEGLAYER3);
+  EXPECT_EQ(layout.Find("fact"), nullptr);
+  EXPECT_EQ(data->size % 2, 0u);
+  EXPECT_EQ(data->offset + data->size, bytes.size());
+
+  TPlayer player(owner.window());
+  player.Open(saved);
+  EXPECT_GT(player.Duration(), 15'000'000) << "longer than 1.5 s";
+}
+
+TEST(RecordingWindow, CancelledNameSavesNothingAndKeepsTheRecording) {
+  ListFixture lists;
+  InputSeam input(std::nullopt);
+  testing_support::MessageSeam boxes;
+  TFRecMpeg rec(nullptr);
+  RunShown(rec, [&] {
+    StartAndRecord(rec, 2);
+    Click(rec, TFRecMpeg::idButton1);
+  });
+  EXPECT_EQ(input.asked, 1);
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_TRUE(FileExists(rec.TemporaryFile())) << "the recording stays in the temporary file";
+  EXPECT_GT(ReadBytes(rec.TemporaryFile()).size(), 1000u);
+  auto lines = recorder::ReadLines(lists.list);
+  ASSERT_TRUE(lines);
+  EXPECT_EQ(*lines, std::vector<std::wstring>{lists.first});
+
+  // A second recording starts the temporary file afresh.
+  const size_t first = ReadBytes(rec.TemporaryFile()).size();
+  RunShown(rec, [&] {
+    Click(rec, TFRecMpeg::idBitBtn1);
+    Click(rec, TFRecMpeg::idBitBtn2);
+  });
+  EXPECT_LT(ReadBytes(rec.TemporaryFile()).size(), first);
+}
+
+TEST(RecordingWindow, UkoncitWhileRecordingKeepsTheStatesAndTheTitleBarOnlyHides) {
+  ListFixture lists;
+  InputSeam input(std::wstring(L"after"));
+  TFRecMpeg rec(nullptr);
+  RunShown(rec, [&] {
+    StartAndRecord(rec, 1);
+    // The close button hides the window: the recording goes on.
+    ::SendMessageW(rec.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+  EXPECT_FALSE(Enabled(rec, TFRecMpeg::idBitBtn1));
+  RunShown(rec, [&] {
+    const int shown = SecondsShown(rec);
+    EXPECT_GE(shown, 1) << "the counters ran on";
+    Click(rec, TFRecMpeg::idBitBtn2);
+  });
+  EXPECT_FALSE(Enabled(rec, TFRecMpeg::idBitBtn1));
+  EXPECT_TRUE(Enabled(rec, TFRecMpeg::idButton1));
+  // Saved after reopening.
+  RunShown(rec, [&] { Click(rec, TFRecMpeg::idButton1); });
+  EXPECT_TRUE(FileExists(lists.dir.file(L"after.mp3")));
+}
+
+TEST(RecordingWindow, AnUnreadableListFileStopsSavingWithTheFileError) {
+  ListFixture lists;
+  ::DeleteFileW(lists.list.c_str());
+  InputSeam input(std::wstring(L"x"));
+  testing_support::MessageSeam boxes;
+  TFRecMpeg rec(nullptr);
+  RunShown(rec, [&] {
+    StartAndRecord(rec, 1);
+    Click(rec, TFRecMpeg::idButton1);
+    EXPECT_FALSE(Enabled(rec, TFRecMpeg::idBitBtn1)) << "recording goes on";
+  });
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.last().text.find(L"Cannot open file \"" + lists.list + L"\"."), 0u) << boxes.last().text;
+  EXPECT_EQ(input.asked, 0);
+}

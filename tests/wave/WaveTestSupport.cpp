@@ -1,0 +1,72 @@
+#include "WaveTestSupport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace wave_test {
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+  const ULONGLONG until = ::GetTickCount64() + ms;
+  for (;;) {
+    if (done()) return true;
+    if (::GetTickCount64() >= until) return done();
+    MSG m;
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&m);
+      ::DispatchMessageW(&m);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+}
+
+double MeanDifference(const std::string& a, const std::string& b) {
+  size_t n = std::min(a.size(), b.size());
+  if (n == 0) return 255;
+  double sum = 0;
+  for (size_t i = 0; i < n; ++i)
+    sum += std::abs(static_cast<int>(static_cast<unsigned char>(a[i])) - static_cast<unsigned char>(b[i]));
+  return sum / static_cast<double>(n);
+}
+
+double Spread(const std::string& s) {
+  if (s.empty()) return 0;
+  double mean = 0;
+  for (char c : s) mean += static_cast<unsigned char>(c);
+  mean /= static_cast<double>(s.size());
+  double var = 0;
+  for (char c : s) var += (static_cast<unsigned char>(c) - mean) * (static_cast<unsigned char>(c) - mean);
+  return std::sqrt(var / static_cast<double>(s.size()));
+}
+
+}  // namespace wave_test
+
+namespace wave_test {
+
+const RiffChunk* RiffLayout::Find(const std::string& id) const {
+  for (const RiffChunk& c : chunks)
+    if (c.id == id) return &c;
+  return nullptr;
+}
+
+RiffLayout ParseRiff(const std::string& b) {
+  RiffLayout r;
+  auto u32 = [&](size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<size_t>(i)]);
+    return v;
+  };
+  if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0) return r;
+  r.riffSize = u32(4);
+  size_t at = 12;
+  while (at + 8 <= b.size()) {
+    RiffChunk c{b.substr(at, 4), u32(at + 4), at + 8};
+    r.chunks.push_back(c);
+    at = c.offset + c.size + (c.size & 1);
+  }
+  r.end = at;
+  r.valid = true;
+  return r;
+}
+
+}  // namespace wave_test

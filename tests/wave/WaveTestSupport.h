@@ -1,0 +1,42 @@
+// What the wave tests share: waiting for a state while the thread's
+// messages run, and the spoken fixture's samples.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wave_test {
+
+// Runs the calling thread's messages until `done` holds or `ms` passed;
+// returns done()'s last answer.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms = 10000);
+
+// Mean of |a[i] - b[i]| over the shorter length, as unsigned 8-bit samples.
+double MeanDifference(const std::string& a, const std::string& b);
+// Standard deviation of unsigned 8-bit samples: near 0 for silence.
+double Spread(const std::string& samples);
+
+}  // namespace wave_test
+
+namespace wave_test {
+
+// The chunks of a RIFF WAVE file's bytes, in order, and what follows them.
+struct RiffChunk {
+  std::string id;
+  uint32_t size = 0;
+  size_t offset = 0;  // of the chunk's data
+};
+struct RiffLayout {
+  bool valid = false;
+  uint32_t riffSize = 0;
+  std::vector<RiffChunk> chunks;
+  size_t end = 0;  // offset after the last chunk (with its pad byte)
+  const RiffChunk* Find(const std::string& id) const;
+};
+RiffLayout ParseRiff(const std::string& bytes);
+
+}  // namespace wave_test
