@@ -1,6 +1,7 @@
 // The main window's life: creation and layout, the visible elements, the
 // refresh timer, the player's notifications and closing.
 #include "app/MainWindow.h"
+#include "recorder/RecMpeg.h"
 
 #include <commctrl.h>
 
@@ -584,6 +585,7 @@ void TfrmVocorder::FormClose() {
 void TfrmVocorder::FormDestroy() {
   ::KillTimer(hwnd_, idTimer);
   for (auto& k : hotKeys_) k.reset();
+  FRecMpeg_.reset();  // its window is owned by this one
   Player_.reset();
 }
 

@@ -19,6 +19,8 @@
 #include "services/FoldrDlg.h"
 #include "settings/KestrelLayouts.h"
 
+class TFRecMpeg;
+
 namespace app {
 
 enum ControlId : int {
@@ -86,6 +88,7 @@ public:
   void SpeedButton3Click();
   void SpeedButton4Click();
   void btnKonecClick();
+  void SpeedButton5Click();
   void LoadDefaultFolder();
   void AutomaticStop();
   void MarkDelayPending(bool on);
@@ -180,6 +183,7 @@ private:
 
   std::unique_ptr<TPlayer> Player_;
   std::unique_ptr<services::TFolderDialog> FD_;
+  std::unique_ptr<TFRecMpeg> FRecMpeg_;  // created on first use
   std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
 
   // Window state.

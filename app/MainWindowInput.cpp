@@ -23,6 +23,7 @@ void TfrmVocorder::OnCommand(int id, int code) {
     case SpeedButton3: if (code == BN_CLICKED) SpeedButton3Click(); return;
     case SpeedButton4: if (code == BN_CLICKED) SpeedButton4Click(); return;
     case btnKonec: if (code == BN_CLICKED) btnKonecClick(); return;
+    case SpeedButton5: if (code == BN_CLICKED) SpeedButton5Click(); return;
     case idNext: if (code == BN_CLICKED) idNextClick(); return;
     case idChangeList: if (code == BN_CLICKED) idChangeListClick(); return;
     case cmbSongs:

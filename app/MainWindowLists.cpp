@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "app/MainWindow.h"
+#include "recorder/RecMpeg.h"
 #include "base/Files.h"
 #include "base/Text.h"
 #include "lists/KestrelErrors.h"
@@ -344,5 +345,13 @@ void TfrmVocorder::SpeedButton4Click() {
 }
 
 void TfrmVocorder::btnKonecClick() { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+void TfrmVocorder::SpeedButton5Click() {
+  if (PlayerBusy()) idStopClick();
+  if (!FRecMpeg_) FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
+  FRecMpeg_->ShowModal();
+  // A saved recording has been added to the list file.
+  idChangeListClick();
+}
 
 }  // namespace app

@@ -7,6 +7,7 @@
 #include "base/WinHandles.h"
 #include "lists/KestrelUtils.h"
 #include "lists/globals.h"
+#include "settings/Registry.h"
 
 namespace recorder {
 namespace {
@@ -42,10 +43,10 @@ std::wstring TemporaryRecordingName() {
   return dir + L"mpegrec_tmp.mp3";
 }
 
-std::wstring StoredRecordingsFolder() { return ReadString(HKEY_CURRENT_USER, ProgramKeyName() + L"\\Sets", L"Dir_MP3s"); }
+std::wstring StoredRecordingsFolder() { return ReadString(kestrel::reg::UserRoot(), ProgramKeyName() + L"\\Sets", L"Dir_MP3s"); }
 
 std::wstring DocumentsFolder() {
-  return ReadString(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+  return ReadString(kestrel::reg::UserRoot(), L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                     L"PERSONAL");
 }
 

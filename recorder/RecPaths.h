@@ -12,7 +12,7 @@ namespace recorder {
 // The system temporary folder with "mpegrec_tmp.mp3".
 std::wstring TemporaryRecordingName();
 
-// HKEY_CURRENT_USER\<program file name without extension>\Sets, value
+// The user root (HKEY_CURRENT_USER)\<program file name without extension>\Sets, value
 // "Dir_MP3s"; empty when missing.
 std::wstring StoredRecordingsFolder();
 // HKEY_CURRENT_USER ...\Explorer\Shell Folders, value "PERSONAL".

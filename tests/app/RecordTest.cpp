@@ -1,0 +1,80 @@
+// The record button: the recording window opens modally over the main
+// window, records the spoken fixture from Wine's wave input, and the saved
+// dictation is listed and played by the main window afterwards.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "WindowFixture.h"
+#include "codec/Mp3Fallback.h"
+#include "recorder/InputBox.h"
+#include "recorder/RecMpeg.h"
+
+using namespace std::chrono_literals;
+using testing_support::PumpUntil;
+
+namespace {
+
+class Mp3Encoder : public testing::Environment {
+public:
+  void SetUp() override { ASSERT_TRUE(codec::EnsureMp3Encoder()); }
+};
+[[maybe_unused]] testing::Environment* const mp3 = testing::AddGlobalTestEnvironment(new Mp3Encoder);
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  auto end = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+void Press(HWND dialog, int id) { ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+class RecordButton : public testing_support::WindowTest {};
+
+TEST_F(RecordButton, TheRecordButtonRecordsSavesListsAndPlaysADictation) {
+  UseList({Recording(recs, L"older.mp3")});
+  MakeWindow();
+  Click(app::idPlay);
+  ASSERT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Running; }, 10s));
+
+  auto old = recorder::SetInputPresenter(
+      [](HWND, std::wstring_view, std::wstring_view, std::wstring_view) -> std::optional<std::wstring> {
+        return L"dictation";
+      });
+  bool wasStopped = false, saved = false;
+  std::thread driver([&] {
+    HWND rec = nullptr;
+    if (!WaitFor([&] { return (rec = ::FindWindowW(nullptr, L"Záznam zvuku")) && ::IsWindowVisible(rec); }, 20s))
+      return;
+    wasStopped = window->Player()->State() == PlayerState::Stopped;
+    Press(rec, TFRecMpeg::idBitBtn1);  // "Štart"
+    std::this_thread::sleep_for(3s);
+    Press(rec, TFRecMpeg::idButton1);  // "Uložiť"
+    saved = WaitFor([&] { return ::GetFileAttributesW(recs.file(L"dictation.mp3").c_str()) != INVALID_FILE_ATTRIBUTES; },
+                    20s);
+    Press(rec, TFRecMpeg::idBitBtn2);  // "Ukončiť"
+  });
+  Click(app::SpeedButton5);  // returns when the recording window is closed
+  driver.join();
+  recorder::SetInputPresenter(std::move(old));
+
+  EXPECT_TRUE(wasStopped) << "playback went on under the recording window";
+  ASSERT_TRUE(saved);
+  auto songs = Items(app::cmbSongs);
+  ASSERT_NE(std::find(songs.begin(), songs.end(), L"dictation"), songs.end()) << "not listed after recording";
+
+  HWND combo = window->Control(app::cmbSongs);
+  ::SendMessageW(combo, CB_SETCURSEL, ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                      reinterpret_cast<LPARAM>(L"dictation")), 0);
+  window->cmbSongsChange();
+  Click(app::idPlay);
+  ASSERT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Running; }, 10s));
+  EXPECT_EQ(window->Player()->FileName(), recs.file(L"dictation.mp3"));
+  EXPECT_GT(window->Player()->Duration(), 15'000'000) << "shorter than 1.5 s";
+  EXPECT_TRUE(seam.boxes.empty());
+}
+
+}  // namespace
