@@ -1,6 +1,7 @@
 // TWaveOut writing through real write chains into RIFF WAVE files.
 #include "WaveTestSupport.h"
 
+#include "audio/UDSMemoryStream.h"
 #include "audio/UDSWaveStreamFactory.h"
 #include "codec/Mp3Fallback.h"
 #include "support/TestSupport.h"
@@ -186,4 +187,69 @@ TEST(WaveOut, AFileThatCannotBeCreatedLeavesSaveToFileEmpty) {
   EXPECT_FALSE(out.IsActive());
   EXPECT_EQ(out.Write("abc", 3), 1u);
   EXPECT_EQ(out.Close(), MMSYSERR_NOERROR);
+}
+
+namespace {
+
+// A target that holds only its first `limit` bytes, as a full disk does:
+// writing past them is refused, rewriting what it holds (the sizes in the
+// headers) still works.
+class FullTarget : public TDSMemoryStream {
+public:
+  explicit FullTarget(int32_t limit) : limit_(limit) {}
+  int32_t Write(TDSArea area) override {
+    const int32_t room = limit_ - GetPosition();
+    if (room <= 0) return -1;
+    if (area.Size > room) area.Size = room;
+    return TDSMemoryStream::Write(area);
+  }
+
+private:
+  int32_t limit_;
+};
+
+}  // namespace
+
+TEST(WaveOut, AFullTargetKeepsWhatWasWrittenAsAPlayableRecording) {
+  const std::string speech = Speech();
+  ASSERT_GT(speech.size(), 20000u);
+  TWaveOut out;
+  Configure(out, TSaveFormat::MP3);
+  TDSWaveFormat source;
+  source.SetFormatTag(WAVE_FORMAT_PCM).SetChannels(1).SetSamplesPerSec(11025).SetBitsPerSample(8);
+  source.IsComplete();
+
+  constexpr int32_t kLimit = 3000;  // about 1.5 s of 16 kbit/s data
+  FullTarget target(kLimit);
+  {
+    TDSWaveStreamFactory factory;
+    factory.Threaded = true;
+    factory.SetFormat(out.FileFormat());
+    std::unique_ptr<TDSStream> chain = factory.CreateWriteChain(target, source);
+    ASSERT_TRUE(chain);
+    bool refused = false;
+    for (size_t at = 0; at < speech.size() && !refused; at += 1024) {
+      TDSArea area(const_cast<char*>(speech.data() + at),
+                   static_cast<int32_t>(std::min<size_t>(1024, speech.size() - at)));
+      refused = chain->Write(area) != area.Size;
+    }
+    EXPECT_TRUE(refused) << "the chain took more than the target holds";
+  }  // destroying the chain completes the sizes in the space the target has
+
+  const std::string bytes = target.Text();
+  ASSERT_LE(bytes.size(), static_cast<size_t>(kLimit));
+  RiffLayout layout = ParseRiff(bytes);
+  ASSERT_TRUE(layout.valid);
+  EXPECT_EQ(FormatTagOf(bytes, layout), WAVE_FORMAT_MPEGLAYER3);
+  const RiffChunk* data = layout.Find("data");
+  ASSERT_NE(data, nullptr);
+  EXPECT_GT(data->size, 1000u);
+  EXPECT_LE(data->offset + data->size, bytes.size()) << "the data chunk claims more than was kept";
+
+  testing_support::ScratchDir dir;
+  const std::wstring file = dir.file(L"full.mp3");
+  testing_support::WriteBytes(file, bytes);
+  const std::string back = ReadBackPcm(file);
+  EXPECT_GT(back.size(), 11025u) << "less than a second of what was kept decodes";
+  EXPECT_GT(Spread(back), 5.0) << "what decodes is not the speech";
 }
