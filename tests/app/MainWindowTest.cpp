@@ -81,6 +81,58 @@ TEST_F(MainWindow, PauseAndStop) {
   EXPECT_EQ(window->Player()->GetPosition(), 0);
 }
 
+// The mouse on the transport: a click on the bar seeks there, a step button
+// held down pauses, steps on its timer and resumes when let go, and the
+// knob dragged down turns the volume down and stays where it was put.
+TEST_F(MainWindow, BarClickHeldStepAndVolumeDragByMouse) {
+  kestrel::Settings.PlaySelected = false;
+  UseList({Recording(recs, L"a.mp3", L"speechrec.mp3")});
+  MakeWindow();
+  auto mouse = [](HWND w, UINT msg, int x, int y) {
+    ::SendMessageW(w, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
+  };
+  auto width = [](HWND w) {
+    RECT r;
+    ::GetWindowRect(w, &r);
+    return static_cast<int>(r.right - r.left);
+  };
+  Click(app::idPlay);
+  ASSERT_EQ(window->Player()->State(), PlayerState::Running);
+  const int64_t duration = window->Player()->Duration();
+  ASSERT_GT(duration, 30'000'000);
+
+  HWND frame = window->Control(app::idTrackFrm);
+  HWND bar = ::GetDlgItem(frame, app::idTrackBar);
+  mouse(frame, WM_LBUTTONDOWN, width(frame) / 2, 3);
+  mouse(frame, WM_LBUTTONUP, width(frame) / 2, 3);
+  const int64_t half = window->Player()->GetPosition();
+  EXPECT_GT(half, duration * 3 / 10);
+  EXPECT_LT(half, duration * 7 / 10);
+
+  HWND forward = window->Control(app::SpeedButton2);
+  const int before = width(bar);
+  mouse(forward, WM_LBUTTONDOWN, 5, 5);
+  EXPECT_EQ(window->Player()->State(), PlayerState::Paused) << "held step did not pause";
+  testing_support::Pump(std::chrono::milliseconds(1500));
+  const int held = width(bar);
+  EXPECT_GT(held, before + 2) << "the step timer did not repeat";
+  mouse(forward, WM_LBUTTONUP, 5, 5);
+  EXPECT_EQ(window->Player()->State(), PlayerState::Running) << "did not resume when let go";
+  EXPECT_GT(window->Player()->GetPosition(), half);
+
+  HWND knob = window->Control(app::sldVolume);
+  RECT k0;
+  ::GetWindowRect(knob, &k0);
+  mouse(knob, WM_LBUTTONDOWN, 4, 3);
+  mouse(knob, WM_MOUSEMOVE, 4, 23);
+  mouse(knob, WM_LBUTTONUP, 4, 23);
+  testing_support::Pump(std::chrono::milliseconds(500));  // the timer polls the volume back
+  RECT k1;
+  ::GetWindowRect(knob, &k1);
+  EXPECT_GT(k1.top, k0.top + 10) << "the knob did not follow the drag or was put back";
+  EXPECT_TRUE(seam.boxes.empty());
+}
+
 TEST_F(MainWindow, PlayWithoutSelectionAsksForOne) {
   MakeWindow();
   ASSERT_FALSE(seam.boxes.empty());  // the empty documents folder was reported
