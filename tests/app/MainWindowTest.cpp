@@ -133,6 +133,44 @@ TEST_F(MainWindow, BarClickHeldStepAndVolumeDragByMouse) {
   EXPECT_TRUE(seam.boxes.empty());
 }
 
+// Steps at both ends of the bar stay inside the recording and the bar.
+TEST_F(MainWindow, StepsNearBothEndsStayInTheRecording) {
+  kestrel::Settings.PlaySelected = false;
+  UseList({Recording(recs, L"a.mp3", L"speechrec.mp3")});
+  MakeWindow();
+  Click(app::idPlay);
+  Click(app::idPlay);
+  ASSERT_EQ(window->Player()->State(), PlayerState::Paused);
+  HWND frame = window->Control(app::idTrackFrm);
+  HWND bar = ::GetDlgItem(frame, app::idTrackBar);
+  RECT f;
+  ::GetWindowRect(frame, &f);
+  const int frameWidth = f.right - f.left;
+  auto barWidth = [&] {
+    RECT r;
+    ::GetWindowRect(bar, &r);
+    return static_cast<int>(r.right - r.left);
+  };
+  const int64_t duration = window->Player()->Duration();
+
+  ::SendMessageW(frame, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(frameWidth - 2, 3));
+  testing_support::Pump(std::chrono::milliseconds(300));  // the timer fills the bar to the new place
+  for (int i = 0; i < 5; ++i) Click(app::SpeedButton2);
+  EXPECT_LE(barWidth(), frameWidth);
+  EXPECT_LE(window->Player()->GetPosition(), duration);
+  EXPECT_GT(window->Player()->GetPosition(), duration * 8 / 10);
+  EXPECT_EQ(window->Player()->State(), PlayerState::Paused);
+
+  ::SendMessageW(frame, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 3));
+  testing_support::Pump(std::chrono::milliseconds(300));  // the timer fills the bar to the new place
+  for (int i = 0; i < 5; ++i) Click(app::SpeedButton1);
+  EXPECT_EQ(barWidth(), 0);
+  EXPECT_GE(window->Player()->GetPosition(), 0);
+  EXPECT_LT(window->Player()->GetPosition(), duration / 10);
+  EXPECT_EQ(window->Player()->State(), PlayerState::Paused);
+  EXPECT_TRUE(seam.boxes.empty());
+}
+
 TEST_F(MainWindow, PlayWithoutSelectionAsksForOne) {
   MakeWindow();
   ASSERT_FALSE(seam.boxes.empty());  // the empty documents folder was reported
