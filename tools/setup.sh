@@ -12,6 +12,22 @@ SUDO=
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
 
+# A mirror in the middle of a sync can fail one index for a while (seen: the
+# security suite's i386 index). Try again, then go on with what was fetched,
+# taking packages from the release suite itself, so that the amd64 and i386
+# halves of a multi-arch library come in the same version.
+install_opts=()
+apt_update() {
+  local i
+  for i in 1 2 3; do
+    $SUDO apt-get update -qq && return 0
+    sleep 5
+  done
+  echo "setup.sh: apt-get update failed; going on with the indexes it fetched" >&2
+  . /etc/os-release
+  install_opts=(-t "${VERSION_CODENAME:-bookworm}")
+}
+
 # The MP3 encoder library is built from the distribution's own source package
 # (`apt-get source lame` in cmake/Lame.cmake), which needs source entries for
 # the same suites as the binary ones.
@@ -22,7 +38,7 @@ if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sou
   elif [ -f /etc/apt/sources.list ]; then
     grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | $SUDO tee "${src_list%.sources}.list" >/dev/null
   fi
-  $SUDO apt-get update -qq
+  apt_update
 fi
 
 missing=()
@@ -36,5 +52,5 @@ done
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+apt_update
+$SUDO apt-get install -y -qq --no-install-recommends "${install_opts[@]}" "${missing[@]}"
