@@ -3,10 +3,21 @@
 # Idempotent: does nothing when everything is present. Run as root (or with sudo).
 set -euo pipefail
 
-need=(g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xauth
-      gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
-      cmake ninja-build googletest xdotool imagemagick espeak-ng sox lame
-      libwine-dev alsa-utils x11-utils dpkg-dev)
+# Every program the build, the tests, the benchmarks and the demo call:
+need=(
+  # cross compiler, resource compiler and widl (type library of the add-in)
+  g++-mingw-w64-i686 mingw-w64-tools libwine-dev
+  cmake ninja-build googletest
+  # the MP3 encoder library, built from its source package (dpkg-source, make)
+  dpkg-dev make
+  # running and testing the programs: Wine, an X server, playback codecs,
+  # keys typed from outside
+  wine wine32:i386 xvfb
+  gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
+  xdotool
+  # spoken fixtures and demo recordings
+  espeak-ng sox lame python3
+)
 
 SUDO=
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
