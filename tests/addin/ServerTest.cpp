@@ -229,7 +229,7 @@ TEST_F(Server, TypeLibraryDescribesLibraryInterfaceAndClass) {
   EXPECT_EQ(attr->wMajorVerNum, 1);
   EXPECT_EQ(attr->wMinorVerNum, 0);
   EXPECT_EQ(attr->lcid, 1033u);
-  EXPECT_EQ(attr->syskind, SYS_WIN32);
+  EXPECT_EQ(attr->syskind, sizeof(void*) == 4 ? SYS_WIN32 : SYS_WIN64);
   lib->ReleaseTLibAttr(attr);
   BSTR name = nullptr, doc = nullptr;
   ASSERT_EQ(lib->GetDocumentation(-1, &name, &doc, nullptr, nullptr), S_OK);
