@@ -108,6 +108,10 @@ bool TfrmVocorder::Create(HINSTANCE instance) {
   if (!hwnd_) return false;
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
+  // The recording window lives from start-up, so that a dictation left by
+  // an earlier run is offered at every start.
+  FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
+  if (FRecMpeg_->OfferLeftover()) idChangeListClick();
   RefocusKeySink();
   return true;
 }
@@ -566,6 +570,8 @@ void TfrmVocorder::WMPlayerNotify(LPARAM code) {
 }
 
 bool TfrmVocorder::FormCloseQuery() {
+  // A dictation in hand is completed and saved or discarded first.
+  if (FRecMpeg_ && !FRecMpeg_->CloseQuery()) return false;
   if (PlayerBusy()) {
     try {
       idStopClick();

@@ -183,7 +183,7 @@ private:
 
   std::unique_ptr<TPlayer> Player_;
   std::unique_ptr<services::TFolderDialog> FD_;
-  std::unique_ptr<TFRecMpeg> FRecMpeg_;  // created on first use
+  std::unique_ptr<TFRecMpeg> FRecMpeg_;  // created at start-up
   std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
 
   // Window state.
