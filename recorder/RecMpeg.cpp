@@ -16,16 +16,8 @@ const wchar_t kClass[] = L"TFRecMpeg";
 constexpr UINT_PTR kTimer1 = 1;
 constexpr uint32_t kBufferSize = 1024;
 
-struct ControlDef {
-  int id;
-  const wchar_t* cls;
-  const wchar_t* text;
-  DWORD style;
-  int x, y, w, h;
-};
-
 // The window's layout in one place (client area 344 x 81).
-const ControlDef kControls[] = {
+const win::DialogItem kControls[] = {
     {TFRecMpeg::idLabel3, L"STATIC", recorder::texts::kLabel3, SS_LEFT, 8, 8, 60, 16},
     {TFRecMpeg::idLabel4, L"STATIC", L"0", SS_LEFT, 70, 6, 40, 18},
     {TFRecMpeg::idLabel1, L"STATIC", recorder::texts::kLabel1, SS_LEFT, 120, 8, 110, 16},
@@ -38,16 +30,20 @@ const ControlDef kControls[] = {
     {TFRecMpeg::idSpeedButton2, L"BUTTON", L"", BS_ICON | BS_PUSHBUTTON, 313, 50, 25, 25},
 };
 
-void RegisterOnce() {
-  WNDCLASSW wc{};
-  if (::GetClassInfoW(::GetModuleHandleW(nullptr), kClass, &wc)) return;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClass;
-  ::RegisterClassW(&wc);
-}
+// A tool window, always on top, centred on the desktop when it is made.
+const win::DialogTemplate kWindow{
+    .caption = recorder::texts::kCaption,
+    .clientWidth = 344,
+    .clientHeight = 81,
+    .font = {L"MS Sans Serif", 8},
+    .items = kControls,
+    .enterId = 0,
+    .escapeId = 0,
+    .placement = win::Placement::CentreScreenOnce,
+    .style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
+    .exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+    .className = kClass,
+};
 
 HFONT MakeFont(const wchar_t* face, int height, bool bold) {
   return ::CreateFontW(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
@@ -84,23 +80,10 @@ bool HoldsSound(const std::wstring& path) {
 
 }  // namespace
 
-TFRecMpeg::TFRecMpeg(HWND owner) : owner_(owner) {
+TFRecMpeg::TFRecMpeg(HWND owner) : TDialog(kWindow) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&icc);
-  RegisterOnce();
-  RECT r{0, 0, 344, 81};
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-  ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  window_.reset(::CreateWindowExW(exStyle, kClass, recorder::texts::kCaption, style, (::GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                                  (::GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, owner, nullptr,
-                                  ::GetModuleHandleW(nullptr), nullptr));
-  if (window_) {
-    ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowLongPtrW(window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
-    CreateControls();
-  }
+  Create(owner);
 
   WaveIn = std::make_unique<TWaveIn>();
   WaveIn->SetDeviceID(-1);
@@ -116,7 +99,7 @@ TFRecMpeg::TFRecMpeg(HWND owner) : owner_(owner) {
   WaveOut->SetSaveFormat(TSaveFormat::MP3);
 
   tempFile_ = recorder::TemporaryRecordingName();
-  for (void*& b : buffers_) b = ::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, kBufferSize);
+  for (win::HeapBlock& b : buffers_) b.reset(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, kBufferSize));
 }
 
 TFRecMpeg::~TFRecMpeg() {
@@ -128,48 +111,19 @@ TFRecMpeg::~TFRecMpeg() {
   WaveOut->Close();
   WaveIn.reset();
   WaveOut.reset();
-  for (void* b : buffers_)
-    if (b) ::HeapFree(::GetProcessHeap(), 0, b);
   if (!unsaved_ && kestrel::FileExists(tempFile_)) ::DeleteFileW(tempFile_.c_str());
-  if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+  Destroy();
 }
 
-void TFRecMpeg::CreateControls() {
-  font_.reset(MakeFont(L"MS Sans Serif", 11, false));
+void TFRecMpeg::OnCreate() {
   fontLabel4_.reset(MakeFont(L"Arial", 13, true));
   fontLabel2_.reset(MakeFont(L"Courier New", 16, true));
-  for (const ControlDef& c : kControls) {
-    HWND h = ::CreateWindowExW(0, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.x, c.y, c.w, c.h, window_.get(),
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), ::GetModuleHandleW(nullptr),
-                               nullptr);
-    HGDIOBJ f = c.id == idLabel4 ? fontLabel4_.get() : c.id == idLabel2 ? fontLabel2_.get() : font_.get();
-    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
-  }
+  ::SendMessageW(Item(idLabel4), WM_SETFONT, reinterpret_cast<WPARAM>(fontLabel4_.get()), FALSE);
+  ::SendMessageW(Item(idLabel2), WM_SETFONT, reinterpret_cast<WPARAM>(fontLabel2_.get()), FALSE);
   ::SendMessageW(Item(idpgBar), PBM_SETRANGE32, 0, recorder::TRecClock::kBarMax);
   aboutGlyph_.reset(static_cast<HICON>(
       ::CopyImage(::LoadIconW(nullptr, IDI_INFORMATION), IMAGE_ICON, 16, 16, 0)));
   ::SendMessageW(Item(idSpeedButton2), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(aboutGlyph_.get()));
-}
-
-void TFRecMpeg::ShowModal() {
-  if (!window_) return;
-  const bool ownerWasEnabled = owner_ && ::IsWindowEnabled(owner_);
-  if (ownerWasEnabled) ::EnableWindow(owner_, FALSE);
-  ::ShowWindow(window_.get(), SW_SHOW);
-  ::SetForegroundWindow(window_.get());
-  modal_ = true;
-  MSG m;
-  while (modal_ && ::GetMessageW(&m, nullptr, 0, 0) > 0) {
-    if (!::IsDialogMessageW(window_.get(), &m)) {
-      ::TranslateMessage(&m);
-      ::DispatchMessageW(&m);
-    }
-  }
-  if (m.message == WM_QUIT && modal_) ::PostQuitMessage(static_cast<int>(m.wParam));
-  modal_ = false;
-  if (ownerWasEnabled) ::EnableWindow(owner_, TRUE);
-  ::ShowWindow(window_.get(), SW_HIDE);
-  if (owner_) ::SetActiveWindow(owner_);
 }
 
 bool TFRecMpeg::StopDown() const { return ::SendMessageW(Item(idStop), BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -177,14 +131,14 @@ bool TFRecMpeg::StopDown() const { return ::SendMessageW(Item(idStop), BM_GETCHE
 void TFRecMpeg::SetTimer1(bool enabled) {
   timerOn_ = enabled;
   if (enabled)
-    ::SetTimer(window_.get(), kTimer1, 1000, nullptr);
+    ::SetTimer(hwnd_, kTimer1, 1000, nullptr);
   else
-    ::KillTimer(window_.get(), kTimer1);
+    ::KillTimer(hwnd_, kTimer1);
 }
 
 int TFRecMpeg::BufferIndex(const void* data) const {
   for (int i = 0; i < 2; ++i)
-    if (data == buffers_[i]) return i;
+    if (data == buffers_[i].get()) return i;
   return -1;
 }
 
@@ -193,11 +147,11 @@ void TFRecMpeg::QueueBuffer(int i) {
   // within one buffer's time must not queue one the device still holds.
   win::Lock lock(queueLock_);
   if (queued_[i]) return;
-  queued_[i] = WaveIn->AddBuffer(buffers_[i], kBufferSize) == MMSYSERR_NOERROR;
+  queued_[i] = WaveIn->AddBuffer(buffers_[i].get(), kBufferSize) == MMSYSERR_NOERROR;
 }
 
 int TFRecMpeg::Ask(const wchar_t* text, UINT type) {
-  return kestrel::ShowMessageBox(window_.get(), text, recorder::texts::kCaption, type);
+  return kestrel::ShowMessageBox(hwnd_, text, recorder::texts::kCaption, type);
 }
 
 void TFRecMpeg::ShowClock() {
@@ -253,7 +207,7 @@ void TFRecMpeg::WaveInData(void* data, uint32_t size) {
   MMRESULT r = WaveOut->Write(data, size);
   if (r == TWaveOut::kWriteFailed) {
     writeFailed_ = true;
-    ::PostMessageW(window_.get(), kWriteFailedMessage, 0, 0);
+    ::PostMessageW(hwnd_, kWriteFailedMessage, 0, 0);
     return;
   }
   if (r == MMSYSERR_NOERROR) recordedBytes_ += size;
@@ -297,14 +251,14 @@ void TFRecMpeg::WriteFailed() {
 void TFRecMpeg::Timer1Timer() {
   clock_.Tick();
   ShowClock();
-  ::InvalidateRect(window_.get(), nullptr, TRUE);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TFRecMpeg::EndBusy() {
   busy_ = false;
   if (failurePending_) {
     failurePending_ = false;
-    ::PostMessageW(window_.get(), kWriteFailedMessage, 0, 0);
+    ::PostMessageW(hwnd_, kWriteFailedMessage, 0, 0);
   }
 }
 
@@ -312,7 +266,7 @@ void TFRecMpeg::Button1Click() {
   // A list that cannot be read stops here, and the recording goes on.
   const std::wstring listFile = recorder::CurrentListFile();
   if (!recorder::ReadLines(listFile)) {
-    kestrel::ShowMessageBox(window_.get(), FileOpenError(listFile), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
+    kestrel::ShowMessageBox(hwnd_, FileOpenError(listFile), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
     return;
   }
   // Nothing may act until the save is done: closing the devices lets window
@@ -338,21 +292,21 @@ void TFRecMpeg::Button1Click() {
   }
   ::EnableWindow(Item(idBitBtn2), TRUE);
   EndBusy();
-  ::InvalidateRect(window_.get(), nullptr, TRUE);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 TFRecMpeg::TSaved TFRecMpeg::SaveRecording() {
   const std::wstring listFile = recorder::CurrentListFile();
   std::optional<std::vector<std::wstring>> lines = recorder::ReadLines(listFile);
   if (!lines) {
-    kestrel::ShowMessageBox(window_.get(), FileOpenError(listFile), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
+    kestrel::ShowMessageBox(hwnd_, FileOpenError(listFile), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
     return TSaved::Failed;
   }
   const std::wstring folder =
       recorder::RecordingsFolder(*lines, recorder::StoredRecordingsFolder(), recorder::DocumentsFolder());
   if (!kestrel::FileExists(tempFile_)) return TSaved::Cancelled;
   std::optional<std::wstring> answer =
-      recorder::InputQuery(window_.get(), recorder::texts::kNameCaption, recorder::texts::kNamePrompt, L"");
+      recorder::InputQuery(hwnd_, recorder::texts::kNameCaption, recorder::texts::kNamePrompt, L"");
   if (!answer || answer->empty()) return TSaved::Cancelled;
   const std::wstring target = recorder::TargetName(folder, *answer);
 
@@ -437,41 +391,43 @@ void TFRecMpeg::BitBtn2Click() {
   closingInput_ = true;
   if (WaveIn->IsActive()) WaveIn->Close();
   if (WaveOut->IsActive()) WaveOut->Close();
-  modal_ = false;
-  ::ShowWindow(window_.get(), SW_HIDE);
-  ::PostMessageW(window_.get(), WM_NULL, 0, 0);  // wakes the modal loop
+  EndModal(IDCANCEL);
 }
 
 void TFRecMpeg::SpeedButton2Click() {
   if (!OnAbout) return;
   RECT r{};
-  ::GetWindowRect(window_.get(), &r);
-  OnAbout(window_.get(), r.top, (r.left + r.right) / 2);
+  ::GetWindowRect(hwnd_, &r);
+  OnAbout(hwnd_, r.top, (r.left + r.right) / 2);
 }
 
-LRESULT CALLBACK TFRecMpeg::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<TFRecMpeg*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
-  return self->Handle(msg, wp, lp);
+void TFRecMpeg::OnCommand(int id, int code) {
+  if (busy_ || code != BN_CLICKED) return;
+  switch (id) {
+    case idBitBtn1: BitBtn1Click(); return;
+    case idStop: StopClick(); return;
+    case idButton1: Button1Click(); return;
+    case idBitBtn2: BitBtn2Click(); return;
+    case idSpeedButton2: SpeedButton2Click(); return;
+  }
 }
 
-LRESULT TFRecMpeg::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+// The close button only hides: recording, timer and buttons carry on.
+void TFRecMpeg::OnClose() {
+  if (!busy_) EndModal(IDCANCEL);
+}
+
+void TFRecMpeg::ReportFailure(const std::exception& e) {
+  kestrel::ShowMessageBox(hwnd_, text::FromAnsi(e.what()), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
+}
+
+LRESULT TFRecMpeg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_COMMAND:
-      if (busy_) return 0;
-      if (HIWORD(wp) == BN_CLICKED) {
-        switch (LOWORD(wp)) {
-          case idBitBtn1: BitBtn1Click(); return 0;
-          case idStop: StopClick(); return 0;
-          case idButton1: Button1Click(); return 0;
-          case idBitBtn2: BitBtn2Click(); return 0;
-          case idSpeedButton2: SpeedButton2Click(); return 0;
-          case IDCANCEL: break;
-        }
-      }
-      break;
     case WM_TIMER:
       if (wp == kTimer1 && timerOn_) Timer1Timer();
+      return 0;
+    case kWriteFailedMessage:
+      WriteFailed();
       return 0;
     case WM_CTLCOLORSTATIC: {
       HWND c = reinterpret_cast<HWND>(lp);
@@ -483,16 +439,6 @@ LRESULT TFRecMpeg::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
-    case kWriteFailedMessage:
-      WriteFailed();
-      return 0;
-    case WM_CLOSE:
-      if (busy_) return 0;
-      // The close button only hides: recording, timer and buttons carry on.
-      modal_ = false;
-      ::ShowWindow(window_.get(), SW_HIDE);
-      ::PostMessageW(window_.get(), WM_NULL, 0, 0);
-      return 0;
   }
-  return ::DefWindowProcW(window_.get(), msg, wp, lp);
+  return TDialog::HandleMessage(msg, wp, lp);
 }

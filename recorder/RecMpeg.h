@@ -12,24 +12,25 @@
 #include <memory>
 #include <string>
 
+#include "base/Dialog.h"
 #include "base/WinHandles.h"
 #include "recorder/RecPaths.h"
 #include "wave/TFWaveI.h"
 #include "wave/TFWaveO.h"
 
-class TFRecMpeg {
+class TFRecMpeg : public win::TDialog {
 public:
   // Creates the window hidden; opens no device.
   explicit TFRecMpeg(HWND owner);
   // Stops the input and completes the temporary file; deletes it unless it
   // holds a dictation that was neither saved nor discarded, which the next
   // start then offers.
-  ~TFRecMpeg();
+  ~TFRecMpeg() override;
   TFRecMpeg(const TFRecMpeg&) = delete;
   TFRecMpeg& operator=(const TFRecMpeg&) = delete;
 
   // Shows the window modally; returns when it is closed (hidden).
-  void ShowModal();
+  void ShowModal() { TDialog::ShowModal(Owner()); }
   // At start-up: a temporary recording left by an earlier run that holds
   // sound is offered for saving or discarding; an empty or unreadable one
   // is deleted. True when a recording was saved (the list changed).
@@ -47,7 +48,6 @@ public:
   // `top`, horizontally centred on `centreX`, owned by `owner`.
   std::function<void(HWND owner, int top, int centreX)> OnAbout;
 
-  HWND Handle() const { return window_.get(); }
   const std::wstring& TemporaryFile() const { return tempFile_; }
 
   // Control ids (the component names of the window).
@@ -66,12 +66,18 @@ public:
   void WaveInData(void* data, uint32_t size);
 
 private:
-  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
-  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void ReportFailure(const std::exception& e) override;
+  void OnCreate() override;
+  void OnCommand(int id, int code) override;
+  // Enter and Esc do nothing here; the close button only hides.
+  void OnOK() override {}
+  void OnCancel() override {}
+  void OnClose() override;
+  HWND InitialFocus() override { return nullptr; }
   enum class TSaved { Saved, Cancelled, Failed };
   static constexpr UINT kWriteFailedMessage = WM_APP + 15;
 
-  void CreateControls();
   // Queues buffer i unless the device still holds it.
   void QueueBuffer(int i);
   int BufferIndex(const void* data) const;
@@ -85,19 +91,15 @@ private:
   int Ask(const wchar_t* text, UINT type);
   void EndBusy();
   void ShowClock();
-  HWND Item(int id) const { return ::GetDlgItem(window_.get(), id); }
   bool StopDown() const;
   void SetTimer1(bool enabled);
 
-  HWND owner_;
-  win::Window window_;
-  win::GdiObject font_, fontLabel4_, fontLabel2_;
+  win::GdiObject fontLabel4_, fontLabel2_;
   win::Icon aboutGlyph_;
-  bool modal_ = false;
   bool timerOn_ = false;
 
   std::wstring tempFile_;
-  void* buffers_[2] = {nullptr, nullptr};
+  std::array<win::HeapBlock, 2> buffers_;
   // Which buffers the device holds; the worker and the window both queue.
   win::CriticalSection queueLock_;
   bool queued_[2] = {false, false};

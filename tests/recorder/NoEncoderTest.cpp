@@ -4,9 +4,9 @@
 
 #include "codec/Mp3Fallback.h"
 #include "lists/globals.h"
-#include "recorder/InputBox.h"
 #include "recorder/RecPaths.h"
 #include "recorder/RecTexts.h"
+#include "support/InputSeam.h"
 #include "support/MessageSeam.h"
 #include "support/TestSupport.h"
 #include "wave/TFWaveO.h"
@@ -35,7 +35,7 @@ TEST(NoEncoder, NoFileIsMadeAndStartSaysWhyWithoutRunningTheCounters) {
   kestrel::Lists = {kestrel::list{list, L"list", dir.dir()}};
   kestrel::ListIndex = 0;
   int asked = 0;
-  auto old = recorder::SetInputPresenter([&](HWND, auto, auto, auto) {
+  testing_support::InputSeam input([&](HWND, auto, auto, auto) {
     ++asked;
     return std::optional<std::wstring>(L"never");
   });
@@ -56,6 +56,5 @@ TEST(NoEncoder, NoFileIsMadeAndStartSaysWhyWithoutRunningTheCounters) {
   EXPECT_FALSE(rec.HasUnsaved());
   EXPECT_EQ(asked, 0);
   EXPECT_EQ(testing_support::ReadBytes(list), "");
-  recorder::SetInputPresenter(std::move(old));
   kestrel::Lists.clear();
 }
