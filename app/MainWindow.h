@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/Controls.h"
-#include "app/UserStore.h"
+#include "base/Registry.h"
 #include "lists/KestrelLists.h"
 #include "player/TPlayer.h"
 #include "services/FisHotKey.h"
@@ -127,7 +127,8 @@ public:
   void SelectArtistItem(int index) override;
   void SelectSongItem(int index) override;
   int SelectedSongItem() override;
-  void SetGroupButton(int bitmapResource, const std::wstring& hint) override;
+  void SelectArtistItemWithoutPlaying(int index) override;
+  void ShowGrouped(bool grouped) override;
   void SetListButtonsEnabled(bool enabled) override;
   void SetNextPrevEnabled(bool next, bool prev) override;
 
@@ -176,7 +177,7 @@ private:
   HMENU idPopup_ = nullptr;
   HMENU mLayouts_ = nullptr;
   Hints hints_;
-  UserStore store_;
+  reg::UserStore store_;
   UINT timerInterval_ = 0;
   bool lowColour_ = false;
   std::array<HBITMAP, 20> glyphs_{};
@@ -204,6 +205,7 @@ private:
   bool DelayPending = false;
   bool DelayCancel = false;
   bool SelectBusy = false;
+  bool selectingWithoutPlaying_ = false;  // the list model refills the combo boxes
   bool AutoNextPending = false;
   std::wstring FolderPath;
   int PlayGlyph = 0;

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "MessageSeam.h"
+#include "RegistrySandbox.h"
 #include "TestSupport.h"
 #include "app/MainWindow.h"
 #include "base/WinHandles.h"
@@ -43,8 +44,7 @@ protected:
   ScratchDir recs{L"recs"};   // a recordings folder
   MessageSeam seam;
   std::unique_ptr<app::TfrmVocorder> window;
-  win::Key root;
-  std::wstring rootPath;
+  RegistrySandbox registry;  // the per-user stores' root
 };
 
 }  // namespace testing_support
