@@ -1,12 +1,14 @@
 #include "recorder/RecMpeg.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
+#include "base/Files.h"
+#include "base/Registry.h"
 #include "base/Text.h"
-#include "lists/KestrelErrors.h"
-#include "lists/KestrelUtils.h"
 #include "audio/UDSWaveStream.h"
+#include "core/KestrelErrors.h"
+#include "core/KestrelUtils.h"
+#include "lists/ListFile.h"
 #include "recorder/InputBox.h"
 #include "recorder/RecTexts.h"
 
@@ -265,7 +267,7 @@ void TFRecMpeg::EndBusy() {
 void TFRecMpeg::Button1Click() {
   // A list that cannot be read stops here, and the recording goes on.
   const std::wstring listFile = recorder::CurrentListFile();
-  if (!recorder::ReadLines(listFile)) {
+  if (!kestrel::ReadListFile(listFile)) {
     kestrel::ShowMessageBox(hwnd_, FileOpenError(listFile), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
     return;
   }
@@ -297,13 +299,13 @@ void TFRecMpeg::Button1Click() {
 
 TFRecMpeg::TSaved TFRecMpeg::SaveRecording() {
   const std::wstring listFile = recorder::CurrentListFile();
-  std::optional<std::vector<std::wstring>> lines = recorder::ReadLines(listFile);
+  std::optional<std::vector<std::wstring>> lines = kestrel::ReadListFile(listFile);
   if (!lines) {
     kestrel::ShowMessageBox(hwnd_, FileOpenError(listFile), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
     return TSaved::Failed;
   }
   const std::wstring folder =
-      recorder::RecordingsFolder(*lines, recorder::StoredRecordingsFolder(), recorder::DocumentsFolder());
+      recorder::RecordingsFolder(*lines, reg::UserStore().Read(L"Dir_MP3s"), reg::DocumentsFolder());
   if (!kestrel::FileExists(tempFile_)) return TSaved::Cancelled;
   std::optional<std::wstring> answer =
       recorder::InputQuery(hwnd_, recorder::texts::kNameCaption, recorder::texts::kNamePrompt, L"");
@@ -312,18 +314,11 @@ TFRecMpeg::TSaved TFRecMpeg::SaveRecording() {
 
   HCURSOR old = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
   PumpWaiting();
-  std::wstring from = tempFile_ + L'\0', to = target + L'\0';
-  SHFILEOPSTRUCTW op{};
-  op.hwnd = ::GetDesktopWindow();
-  op.wFunc = FO_COPY;
-  op.pFrom = from.c_str();
-  op.pTo = to.c_str();
-  op.fFlags = FOF_ALLOWUNDO | FOF_FILESONLY;
-  ::SHFileOperationW(&op);
+  files::ShellCopy(tempFile_, target);
   const bool copied = kestrel::FileExists(target);
   if (copied) {
-    lines->push_back(target);
-    if (!recorder::WriteLines(listFile, *lines)) kestrel::ErrWriteFile(listFile);
+    // A failed append has been reported; the list stays as it was.
+    kestrel::AppendListLine(listFile, target);
     unsaved_ = false;
   }
   ::SetCursor(old);

@@ -3,7 +3,8 @@
 #include "RecorderDriver.h"
 
 #include "codec/Mp3Fallback.h"
-#include "lists/globals.h"
+#include "core/globals.h"
+#include "recorder/InputBox.h"
 #include "recorder/RecPaths.h"
 #include "recorder/RecTexts.h"
 #include "support/InputSeam.h"

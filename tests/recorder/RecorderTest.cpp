@@ -5,7 +5,8 @@
 #include "../player/PlayerTestSupport.h"
 #include "../wave/WaveTestSupport.h"
 #include "codec/Mp3Fallback.h"
-#include "lists/globals.h"
+#include "core/globals.h"
+#include "lists/ListFile.h"
 #include "player/TPlayer.h"
 #include "support/InputSeam.h"
 #include "recorder/RecPaths.h"
@@ -183,7 +184,7 @@ TEST(RecordingWindow, RecordsPausesSavesIntoTheFolderAndTheListAndThePlayerPlays
   EXPECT_EQ(input.value, L"");
   const std::wstring saved = lists.dir.file(L"zaznam.mp3");
   ASSERT_TRUE(FileExists(saved));
-  auto lines = recorder::ReadLines(lists.list);
+  auto lines = kestrel::ReadListFile(lists.list);
   ASSERT_TRUE(lines);
   EXPECT_EQ(*lines, (std::vector<std::wstring>{lists.first, saved}));
 
@@ -216,7 +217,7 @@ TEST(RecordingWindow, CancelledNameSavesNothingAndKeepsTheRecording) {
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_TRUE(FileExists(rec.TemporaryFile())) << "the recording stays in the temporary file";
   EXPECT_GT(ReadBytes(rec.TemporaryFile()).size(), 1000u);
-  auto lines = recorder::ReadLines(lists.list);
+  auto lines = kestrel::ReadListFile(lists.list);
   ASSERT_TRUE(lines);
   EXPECT_EQ(*lines, std::vector<std::wstring>{lists.first});
 
@@ -293,7 +294,7 @@ TEST(RecordingWindow, QuittingWithADictationInHandAsksAndSavesOrDiscardsIt) {
   }
   const std::wstring saved = lists.dir.file(L"diktat.mp3");
   ASSERT_TRUE(FileExists(saved));
-  EXPECT_EQ(*recorder::ReadLines(lists.list), (std::vector<std::wstring>{lists.first, saved}));
+  EXPECT_EQ(*kestrel::ReadListFile(lists.list), (std::vector<std::wstring>{lists.first, saved}));
   const std::string pcm = wave_test::DecodePcm8(saved);
   EXPECT_GT(pcm.size(), 11025u * 3 / 2);
   EXPECT_GT(LoudestSpread(pcm), 1.5) << "what was saved holds no sound";
@@ -309,7 +310,7 @@ TEST(RecordingWindow, QuittingWithADictationInHandAsksAndSavesOrDiscardsIt) {
   EXPECT_TRUE(rec.CloseQuery());
   EXPECT_EQ(input.asked, 1);
   EXPECT_FALSE(FileExists(rec.TemporaryFile()));
-  EXPECT_EQ(recorder::ReadLines(lists.list)->size(), 2u);
+  EXPECT_EQ(kestrel::ReadListFile(lists.list)->size(), 2u);
 }
 
 TEST(RecordingWindow, DestroyedWhileRecordingKeepsACompleteDictationThatTheNextStartOffers) {
