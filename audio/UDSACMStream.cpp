@@ -187,9 +187,9 @@ TDSACMConversionStream::TDSACMConversionStream(TDirection direction, TDSStream& 
 }
 
 TDSACMConversionStream::~TDSACMConversionStream() {
-  if (direction_ == cdWriter) {
+  if (direction_ == cdWriter && !finished_) {
     try {
-      FinishWriting();
+      Finish();
     } catch (...) {
       // The stream below failed; what it did not take is lost either way.
     }
@@ -345,22 +345,39 @@ bool TDSACMConversionStream::PadLastBlock() {
   return true;
 }
 
-void TDSACMConversionStream::FinishWriting() {
-  if (failed_ || !WriteOut()) return;
+bool TDSACMConversionStream::Finish() {
+  if (direction_ != cdWriter) return true;
+  if (finished_) return !failed_;
+  finished_ = true;
+  bool ok = false;
+  try {
+    ok = FinishWriting();
+  } catch (const EDSError&) {
+  }
+  if (!ok) failed_ = true;
+  return ok;
+}
+
+bool TDSACMConversionStream::FinishWriting() {
+  if (failed_ || !WriteOut()) return false;
   // Whole blocks first, as while writing.
   while (source_->HasData()) {
-    if (!ConvertStep(false) || !WriteOut()) return;
+    if (!ConvertStep(false) || !WriteOut()) return false;
     if (!progress_) break;
   }
   // Then the end of the stream: the trailing partial block and whatever the
   // codec still holds, so that the last words of a recording reach the file.
   for (int pass = 0; pass < 2; ++pass) {
     for (int i = 0; i < kMaxEndSteps; ++i) {
-      if (!ConvertStep(true) || !WriteOut()) return;
+      // A codec that refuses the end step holds nothing more to give; only
+      // a stream below that refuses data loses some.
+      if (!ConvertStep(true)) return true;
+      if (!WriteOut()) return false;
       if (!progress_) break;
     }
     // A codec that ignores a partial block even at the end (Wine's IMA ADPCM
     // encoder) gets it completed with silence: at most one block longer.
     if (pass > 0 || !PadLastBlock()) break;
   }
+  return true;
 }

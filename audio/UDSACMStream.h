@@ -136,6 +136,9 @@ public:
   const TDSWaveStreamFormat* GetFormat() override { return &streamFormat_; }
   int32_t Read(TDSArea area) override;
   int32_t Write(TDSArea area) override;
+  // Writer: converts and writes out what it still holds; false when the
+  // stream below refused some of it (or refused earlier).
+  bool Finish() override;
 
   const TDSACMStreamSourceBuffer& SourceBuffer() const { return *source_; }
   const TDSACMStreamDestinationBuffer& DestinationBuffer() const { return *destination_; }
@@ -148,7 +151,7 @@ private:
   bool WriteOut();
   bool Flush();
   bool Refill();
-  void FinishWriting();
+  bool FinishWriting();
   bool PadLastBlock();
   const TDSWaveFormat& SourceFormat() const { return direction_ == cdReader ? innerFormat_ : *ownFormat_; }
 
@@ -165,4 +168,5 @@ private:
   bool innerEnded_ = false;    // reader: the inner stream returned 0
   bool endConverted_ = false;  // reader: nothing more comes out of the codec
   bool failed_ = false;        // writer: the inner stream refused data
+  bool finished_ = false;      // writer: Finish ran
 };

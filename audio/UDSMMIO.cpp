@@ -67,7 +67,12 @@ TDSRange TDSRiffChunk::DataRange() const {
 
 TDSMMIO::~TDSMMIO() {
   // A failing close cannot be reported from here; the handle is gone anyway.
-  if (HMMIO h = handle_.release()) ::mmioClose(h, 0);
+  Close();
+}
+
+bool TDSMMIO::Close() {
+  HMMIO h = handle_.release();
+  return !h || ::mmioClose(h, 0) == MMSYSERR_NOERROR;
 }
 
 DWORD TDSMMIO::OpenFlags(int mode) {

@@ -40,6 +40,9 @@ public:
   explicit TDSMMIO(HMMIO handle) : handle_(handle) {}
   ~TDSMMIO() override;
   const char* ClassName() const override { return "TDSMMIO"; }
+  // Flushes and closes the handle; false when the platform's close failed.
+  // Nothing works on the handle afterwards.
+  bool Close();
 
   static std::unique_ptr<TDSMMIO> OpenFile(const std::wstring& name, int mode);
   static std::unique_ptr<TDSMMIO> OpenOnStream(TDSStream& stream, int mode);
@@ -80,6 +83,8 @@ public:
   int32_t Read(TDSArea area) override { return mmio_->Read(area); }
   int32_t Write(TDSArea area) override { return mmio_->Write(area); }
   bool Seek(TDSSeek seek) override;
+  // Closes an owned handle (a referred one stays open).
+  bool Finish() override { return owned_ ? owned_->Close() : true; }
 
   TDSMMIO& MMIO() const { return *mmio_; }
 

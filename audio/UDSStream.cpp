@@ -61,7 +61,12 @@ int32_t TDSChildStream::Write(TDSArea area) {
   if (area.Size == 0) return 0;
   const TDSRange before = range_;
   range_.AdvanceGrowing(area.Size);
-  int32_t written = parent_.Seek(TDSSeek(before.Absolute(), TDSSeek::FromBeginning)) ? parent_.Write(area) : -1;
+  int32_t written = -1;
+  try {
+    if (parent_.Seek(TDSSeek(before.Absolute(), TDSSeek::FromBeginning))) written = parent_.Write(area);
+  } catch (const EDSError&) {
+    // A platform write error (a full disk): reported by value like a refusal.
+  }
   if (written < area.Size) {
     // Only what the parent took belongs to the window; the file's data
     // chunk is later sized by it.
@@ -85,6 +90,18 @@ bool TDSChildStream::Seek(TDSSeek seek) {
 TDSCombinedStream::TDSCombinedStream(std::vector<std::unique_ptr<TDSStream>> streams) : streams_(std::move(streams)) {
   DSRequire(!streams_.empty());
   for (auto& s : streams_) DSRequire(s != nullptr);
+}
+
+bool TDSCombinedStream::Finish() {
+  bool ok = true;
+  for (auto it = streams_.rbegin(); it != streams_.rend(); ++it) {
+    try {
+      ok = (*it)->Finish() && ok;
+    } catch (...) {
+      ok = false;
+    }
+  }
+  return ok;
 }
 
 TDSCombinedStream::~TDSCombinedStream() {

@@ -28,6 +28,12 @@ public:
   // Bytes taken from `area`, -1 on failure.
   virtual int32_t Write(TDSArea area);
   virtual bool Seek(TDSSeek seek);
+  // Ends writing: everything held is passed on and completed. True when all
+  // that was written reached its place; a stage that refused data, a failed
+  // flush or a failed close give false. A stage finishes only itself, once;
+  // a chain finishes its stages from the head down. Destroying a stream
+  // that was not finished finishes it quietly.
+  virtual bool Finish() { return true; }
 
   // A byte-stream view of this stream, made on first use and owned by it.
   TStream& AsStream();
@@ -103,6 +109,9 @@ public:
   int32_t Read(TDSArea area) override { return Head().Read(area); }
   int32_t Write(TDSArea area) override { return Head().Write(area); }
   bool Seek(TDSSeek seek) override { return Head().Seek(seek); }
+  // Every stage, head first, even after one failed, so that the file is
+  // completed whatever happened above it.
+  bool Finish() override;
 
   int32_t Count() const { return static_cast<int32_t>(streams_.size()); }
   TDSStream& Streams(int32_t index) const { return *streams_.at(static_cast<size_t>(index)); }

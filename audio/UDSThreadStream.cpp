@@ -6,7 +6,9 @@ TDSStreamCopyThread::TDSStreamCopyThread(TDSStream& stream, TDSFIFO& fifo, TDire
   DSRequire(bool(thread_));
 }
 
-TDSStreamCopyThread::~TDSStreamCopyThread() {
+TDSStreamCopyThread::~TDSStreamCopyThread() { Join(); }
+
+void TDSStreamCopyThread::Join() {
   fifo_.Finish();
   ::WaitForSingleObject(thread_.get(), INFINITE);
 }
@@ -30,6 +32,7 @@ void TDSStreamCopyThread::Execute() {
       }
     }
   } catch (...) {
+    failed_ = true;
   }
   // Without this a writer would block for ever once the FIFO is full.
   fifo_.Finish();
@@ -46,6 +49,12 @@ TDSThreadStream::TDSThreadStream(TDSStream& inner, int32_t bytes, TMode mode)
 TDSThreadStream::~TDSThreadStream() {
   thread_.reset();
   fifo_.reset();
+}
+
+bool TDSThreadStream::Finish() {
+  if (mode_ != tmWriteBehind) return true;
+  thread_->Join();
+  return !thread_->Failed() && fifo_->DataSize() == 0;
 }
 
 int32_t TDSThreadStream::Read(TDSArea area) {

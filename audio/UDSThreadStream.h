@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -27,6 +28,10 @@ public:
 
   // Whether the thread has ended (for tests and diagnostics).
   bool Ended() const;
+  // Finishes the FIFO and waits until the thread has copied what it holds.
+  void Join();
+  // Whether the thread stopped because its stream refused data or failed.
+  bool Failed() const { return failed_; }
 
 private:
   static DWORD WINAPI Run(void* self);
@@ -35,6 +40,7 @@ private:
   TDSStream& stream_;
   TDSFIFO& fifo_;
   TDirection direction_;
+  std::atomic<bool> failed_{false};
   win::Handle thread_;
 };
 
@@ -61,6 +67,9 @@ public:
   // Write-behind streams only; fewer bytes than given once the target has
   // refused data.
   int32_t Write(TDSArea area) override;
+  // Write-behind: returns once every byte written reached the target; false
+  // when the target refused some. The inner stream is not finished here.
+  bool Finish() override;
 
   TDSFIFO& FIFO() const { return *fifo_; }
   TDSStreamCopyThread& Thread() const { return *thread_; }

@@ -131,26 +131,96 @@ TDSMMIOWaveStream::TDSMMIOWaveStream(std::unique_ptr<TDSMMIOStream> mmioStream, 
 
 TDSMMIOWaveStream::~TDSMMIOWaveStream() {
   // Errors here cannot be reported; the file is closed in any case.
+  Finish();
+}
+
+namespace {
+// Compressed data of odd length gets a zero byte inside its chunk rather than
+// the platform's pad byte after it: players (Wine's DirectShow among them)
+// stop at bytes that follow the data chunk. A decoder skips the byte after
+// the last frame; PCM keeps the pad byte, since a zero would be a sample.
+bool PadsInside(const TDSWaveStreamFormat& format, int32_t length) {
+  return (length & 1) && format.Format.FormatTag() != WAVE_FORMAT_PCM;
+}
+
+int64_t Microseconds() {
+  static const int64_t frequency = [] {
+    LARGE_INTEGER f;
+    ::QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+  }();
+  LARGE_INTEGER now;
+  ::QueryPerformanceCounter(&now);
+  return now.QuadPart * 1000000 / frequency;
+}
+}  // namespace
+
+int32_t TDSMMIOWaveStream::Write(TDSArea area) {
+  if (!child_) return -1;
+  int32_t written = child_->Write(area);
+  if (writing_ && written > 0 && !UpdateSizes()) return -1;
+  return written;
+}
+
+bool TDSMMIOWaveStream::UpdateSizes() {
+  const int64_t start = Microseconds();
+  const TDSRange range = child_->Range();
+  const bool pad = PadsInside(format_, range.Length);
+  const int32_t end = range.Base + range.Length + (pad ? 1 : 0);
+  TDSMMIO& mmio = mmioStream_->MMIO();
   try {
-    // Compressed data of odd length gets a zero byte inside its chunk rather
-    // than the platform's pad byte after it: players (Wine's DirectShow
-    // among them) stop at bytes that follow the data chunk. A decoder skips
-    // the byte after the last frame; PCM keeps the pad byte, since a zero
-    // would be a sample.
-    if (writing_ && (child_->Range().Length & 1) && format_.Format.FormatTag() != WAVE_FORMAT_PCM &&
-        child_->Seek(TDSSeek(0, TDSSeek::FromEnd)))
-      child_->Write(TDSArea("", 1));
+    const int32_t here = mmio.Seek(TDSSeek(0, TDSSeek::FromCurrent));
+    // The zero goes where the next write continues, so it is overwritten
+    // by the next sample bytes.
+    if (pad) {
+      mmio.Seek(TDSSeek(end - 1, TDSSeek::FromBeginning));
+      if (mmio.Write(TDSArea("", 1)) != 1) return false;
+    }
+    auto put = [&](DWORD offset, DWORD value) {
+      mmio.Seek(TDSSeek(static_cast<int32_t>(offset), TDSSeek::FromBeginning));
+      return mmio.Write(TDSArea(&value, 4)) == 4;
+    };
+    if (!put(dataChunk_->Info.dwDataOffset - 4, static_cast<DWORD>(end - range.Base))) return false;
+    if (!put(riffChunk_->Info.dwDataOffset - 4, static_cast<DWORD>(end - riffChunk_->Info.dwDataOffset)))
+      return false;
+    mmio.Seek(TDSSeek(here, TDSSeek::FromBeginning));
+  } catch (const EDSError&) {
+    return false;
+  }
+  ++sizeUpdates_;
+  const int64_t took = Microseconds() - start;
+  longestSizeUpdate_ = std::max(longestSizeUpdate_, took);
+  totalSizeUpdate_ += took;
+  return true;
+}
+
+bool TDSMMIOWaveStream::Finish() {
+  if (finished_) return finishedOk_;
+  finished_ = true;
+  bool ok = true;
+  try {
+    if (writing_ && PadsInside(format_, child_->Range().Length))
+      ok = child_->Seek(TDSSeek(0, TDSSeek::FromEnd)) && child_->Write(TDSArea("", 1)) == 1;
     int32_t end = child_->Range().Base + child_->Range().Length;
     child_.reset();
     TDSMMIO& mmio = mmioStream_->MMIO();
     // mmio sizes a written chunk by the current position: put it after the
     // last sample even when the stream was seeked back.
     if (writing_) mmio.Seek(TDSSeek(end, TDSSeek::FromBeginning));
-    mmio.Ascend(std::move(dataChunk_));
-    mmio.Ascend(std::move(riffChunk_));
+    ok = mmio.Ascend(std::move(dataChunk_)) && ok;
+    ok = mmio.Ascend(std::move(riffChunk_)) && ok;
   } catch (...) {
+    ok = false;
+  }
+  child_.reset();
+  try {
+    ok = mmioStream_->Finish() && ok;
+  } catch (...) {
+    ok = false;
   }
   mmioStream_.reset();
+  finishedOk_ = ok;
+  return ok;
 }
 
 std::unique_ptr<TDSMMIOWaveStream> TDSMMIOWaveStream::OpenForReading(std::unique_ptr<TDSMMIOStream> mmioStream) {

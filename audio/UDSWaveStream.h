@@ -33,15 +33,26 @@ public:
   TDSMMIOWaveStream(std::unique_ptr<TDSMMIOStream> mmioStream, const TDSWaveStreamFormat& format,
                     std::unique_ptr<TDSRiffChunk> dataChunk, std::unique_ptr<TDSRiffChunk> riffChunk,
                     bool writing);
-  // Completes the chunk sizes of a written file and closes it.
+  // Finishes quietly when Finish was not called.
   ~TDSMMIOWaveStream() override;
   const char* ClassName() const override { return "TDSMMIOWaveStream"; }
 
   const TDSWaveStreamFormat* GetFormat() override { return &format_; }
-  int32_t GetPosition() override { return child_->GetPosition(); }
-  int32_t Read(TDSArea area) override { return child_->Read(area); }
-  int32_t Write(TDSArea area) override { return child_->Write(area); }
-  bool Seek(TDSSeek seek) override { return child_->Seek(seek); }
+  int32_t GetPosition() override { return child_ ? child_->GetPosition() : -1; }
+  int32_t Read(TDSArea area) override { return child_ ? child_->Read(area) : -1; }
+  // A written file has its sizes brought up to date after every write, so
+  // that it stays a playable file up to its last write when the process or
+  // the machine stops before Finish.
+  int32_t Write(TDSArea area) override;
+  bool Seek(TDSSeek seek) override { return child_ && child_->Seek(seek); }
+  // Completes the chunk sizes of a written file and closes it; false when a
+  // write or the close failed. Reading and writing end here.
+  bool Finish() override;
+
+  // Size updates done while writing, and the longest one in microseconds.
+  int32_t SizeUpdates() const { return sizeUpdates_; }
+  int64_t LongestSizeUpdateMicroseconds() const { return longestSizeUpdate_; }
+  int64_t TotalSizeUpdateMicroseconds() const { return totalSizeUpdate_; }
 
   static std::unique_ptr<TDSMMIOWaveStream> OpenForReading(std::unique_ptr<TDSMMIOStream> mmioStream);
   static std::unique_ptr<TDSMMIOWaveStream> OpenFile(const std::wstring& name);
@@ -57,6 +68,13 @@ private:
   TDSWaveStreamFormat format_;
   std::unique_ptr<TDSRiffChunk> dataChunk_;
   std::unique_ptr<TDSRiffChunk> riffChunk_;
+  bool UpdateSizes();
+
   std::unique_ptr<TDSChildStream> child_;
   bool writing_;
+  bool finished_ = false;
+  bool finishedOk_ = false;
+  int32_t sizeUpdates_ = 0;
+  int64_t longestSizeUpdate_ = 0;
+  int64_t totalSizeUpdate_ = 0;
 };

@@ -18,6 +18,8 @@ need=(
   dpkg-dev make
   # running and testing the programs: an X server, keys typed from outside
   xvfb xdotool
+  # "Arial" with its own metrics (Wine maps it to Liberation Sans)
+  fonts-liberation
   # spoken fixtures and demo recordings
   espeak-ng sox lame python3
 )

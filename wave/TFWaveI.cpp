@@ -33,8 +33,9 @@ TWaveIn::~TWaveIn() {
   SetLoadFromFile(L"");
   mixer_.Close();
   // The worker may still be running an owner's handler: the component stays
-  // usable until it has ended (or the wait gave up).
-  if (thread_ && !thread_->Terminate(5000)) thread_.release();
+  // usable until it has ended. Only a worker destroying its own component
+  // cannot be waited for; its thread object then outlives the component.
+  if (thread_ && !thread_->End()) thread_.release();
 }
 
 void TWaveIn::SetDeviceID(int32_t value) {

@@ -23,7 +23,7 @@ class TWaveIn;
 class TWaveInThread : public wave::TWaveThread {
 public:
   explicit TWaveInThread(TWaveIn& owner) : owner_(owner) { Start(); }
-  ~TWaveInThread() override { Terminate(5000); }
+  ~TWaveInThread() override { End(); }
 
 protected:
   void Handle(UINT code, WAVEHDR* header) override;

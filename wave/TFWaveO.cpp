@@ -23,7 +23,7 @@ TWaveOut::~TWaveOut() {
   CloseFile();
   factory_.Reset();
   mixer_.Close();
-  if (thread_ && !thread_->Terminate(5000)) thread_.release();
+  if (thread_ && !thread_->End()) thread_.release();
 }
 
 void TWaveOut::SetDeviceID(int32_t value) {
@@ -59,15 +59,25 @@ TDSWaveFormat TWaveOut::FileFormat() const {
   return f;
 }
 
-void TWaveOut::CloseFile() {
+bool TWaveOut::CloseFile() {
   // Under the lock: a Write on another thread may be using the chain.
   win::Lock lock(slots_.Lock);
   saving_ = false;
-  // Destroying the chain from its head flushes every stage and completes
-  // the file's sizes.
+  // Finishing the chain from its head flushes every stage and completes the
+  // file's sizes.
+  bool ok = true;
+  if (chain_) {
+    try {
+      ok = chain_->Finish();
+    } catch (...) {
+      ok = false;
+    }
+  }
   chain_.reset();
+  target_.reset();
   fileName_.clear();
   factory_.Reset();
+  return ok;
 }
 
 void TWaveOut::SetSaveToFile(const std::wstring& name) {
@@ -77,6 +87,7 @@ void TWaveOut::SetSaveToFile(const std::wstring& name) {
   }
   CloseFile();
   win::Lock lock(slots_.Lock);
+  writeFailed_ = false;
   factory_.Reset();
   factory_.Threaded = true;
   TDSWaveFormat source;
@@ -86,7 +97,13 @@ void TWaveOut::SetSaveToFile(const std::wstring& name) {
       .SetBitsPerSample(format_.wBitsPerSample);
   source.IsComplete();
   factory_.SetFormat(FileFormat());
-  chain_ = factory_.CreateWriteChain(name, source);
+  if (OpenTarget) {
+    target_ = OpenTarget(name);
+    if (target_) chain_ = factory_.CreateWriteChain(*target_, source);
+    if (!chain_) target_.reset();
+  } else {
+    chain_ = factory_.CreateWriteChain(name, source);
+  }
   if (chain_) {
     fileName_ = name;
     saving_ = true;
@@ -97,16 +114,21 @@ MMRESULT TWaveOut::Write(const void* data, uint32_t size) {
   WAVEHDR* h = nullptr;
   {
     win::Lock lock(slots_.Lock);
+    if (writeFailed_) return kWriteFailed;
     if (!saving_ || !chain_) return kNotSaving;
     h = slots_.TakeFree();
     if (!h) return kNoSlot;
-    int32_t taken = chain_->Write(TDSArea(const_cast<void*>(data), static_cast<int32_t>(size)));
+    int32_t taken = -1;
+    try {
+      taken = chain_->Write(TDSArea(const_cast<void*>(data), static_cast<int32_t>(size)));
+    } catch (...) {
+    }
     if (taken < static_cast<int32_t>(size)) {
-      // The chain stopped accepting data: the file ends here.
-      saving_ = false;
-      chain_.reset();
-      fileName_.clear();
-      factory_.Reset();
+      // The chain stopped accepting data: the file ends here, completed with
+      // what reached it, so that it still plays and can be kept.
+      writeFailed_ = true;
+      CloseFile();
+      return kWriteFailed;
     }
     *h = WAVEHDR{};
     h->lpData = static_cast<LPSTR>(const_cast<void*>(data));
@@ -119,9 +141,10 @@ MMRESULT TWaveOut::Write(const void* data, uint32_t size) {
 
 MMRESULT TWaveOut::Close() {
   closing_ = true;
-  CloseFile();
+  bool ok = CloseFile() && !writeFailed_;
+  writeFailed_ = false;
   closing_ = false;
-  return MMSYSERR_NOERROR;
+  return ok ? MMSYSERR_NOERROR : kWriteFailed;
 }
 
 void TWaveOut::OnNotification(UINT code, WAVEHDR* header) {

@@ -27,7 +27,7 @@ class TWaveOut;
 class TWaveOutThread : public wave::TWaveThread {
 public:
   explicit TWaveOutThread(TWaveOut& owner) : owner_(owner) { Start(); }
-  ~TWaveOutThread() override { Terminate(5000); }
+  ~TWaveOutThread() override { End(); }
 
 protected:
   void Handle(UINT code, WAVEHDR* header) override;
@@ -60,14 +60,28 @@ public:
   TWaveOutDataEvent OnDone;  // on the worker thread
   TNotifyEvent OnMixer;      // on the creating thread
 
+  // Returned by Write and Close once the chain refused data (a full disk, a
+  // failing write): the file was completed with what was written.
+  static constexpr MMRESULT kWriteFailed = MMIOERR_CANNOTWRITE;
+
+  // Opens the stream a file's chain writes into in place of the file itself
+  // (for tests of failing targets); the component owns what it returns.
+  std::function<std::unique_ptr<TDSStream>(const std::wstring& name)> OpenTarget;
+
   // The file being written; empty when not saving (also after a failed open).
   const std::wstring& SaveToFile() const { return fileName_; }
   void SetSaveToFile(const std::wstring& name);
 
-  // 0 when written, 7 when all slots are busy, 1 when not saving.
+  // 0 when written, 7 when all slots are busy, 1 when not saving,
+  // kWriteFailed from the write the chain refused on (saving ends there) until
+  // the next file is opened or Close.
   MMRESULT Write(const void* data, uint32_t size);
+  // 0 when everything written reached the file, kWriteFailed otherwise.
   MMRESULT Close();
   bool IsActive() const { return saving_; }
+  bool WriteFailed() const { return writeFailed_; }
+  // The chain being written (for diagnostics); nothing when not saving.
+  TDSStream* Chain() const { return chain_.get(); }
   bool MixerOpen() const { return mixer_.IsOpen(); }
 
   // The format the file will hold for the current properties.
@@ -77,7 +91,8 @@ private:
   friend class TWaveOutThread;
   void OnNotification(UINT code, WAVEHDR* header);
   void RebuildFormat() { format_ = wave::DeviceFormat(samples_, stereo_, bits_); }
-  void CloseFile();
+  // Finishes and destroys the chain; false when some data did not arrive.
+  bool CloseFile();
 
   int32_t deviceId_ = -1;
   TSamples samples_ = TSamples::_8kHz;
@@ -88,9 +103,11 @@ private:
 
   wave::TWaveSlots slots_;
   TDSWaveStreamFactory factory_;
+  std::unique_ptr<TDSStream> target_;  // below the chain, from OpenTarget
   std::unique_ptr<TDSStream> chain_;
   std::wstring fileName_;
   std::atomic<bool> saving_{false};
+  std::atomic<bool> writeFailed_{false};
   std::atomic<bool> closing_{false};
 
   wave::TWaveMixer mixer_;

@@ -8,7 +8,7 @@ TWaveThread::TWaveThread()
   if (thread_) ::SetThreadPriority(thread_.get(), THREAD_PRIORITY_ABOVE_NORMAL);
 }
 
-TWaveThread::~TWaveThread() { Terminate(5000); }
+TWaveThread::~TWaveThread() { End(); }
 
 void TWaveThread::Start() { ::SetEvent(started_.get()); }
 
@@ -34,6 +34,21 @@ bool TWaveThread::Terminate(DWORD ms) {
   Start();  // a loop that never started still has to see the request
   if (OnWorker()) return false;
   if (::WaitForSingleObject(thread_.get(), ms) != WAIT_OBJECT_0) return false;
+  thread_.reset();
+  return true;
+}
+
+bool TWaveThread::End() {
+  if (Terminate(5000)) return true;
+  if (OnWorker()) return false;
+  HANDLE h = thread_.get();
+  while (::MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    MSG m;
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&m);
+      ::DispatchMessageW(&m);
+    }
+  }
   thread_.reset();
   return true;
 }

@@ -27,6 +27,13 @@ public:
   void Post(UINT code, WAVEHDR* header);
   // Asks the thread to end and waits at most `ms`; true when it ended.
   bool Terminate(DWORD ms);
+  // Asks the thread to end and waits as long as it takes, letting the
+  // calling thread's window messages run (a handler on the worker may wait
+  // for this thread's window). False only when called from the worker
+  // itself: the thread then ends once its handler returns, and this object
+  // must outlive it.
+  bool End();
+  bool Running() const { return bool(thread_); }
   // Waits until everything posted before the call has been handled, at most
   // `ms`, letting the calling thread's window messages run meanwhile. A call
   // from the worker itself returns at once.

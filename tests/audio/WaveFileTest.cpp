@@ -132,6 +132,32 @@ TEST(WaveFile, OddCompressedDataIsEvenedInsideItsChunk) {
   EXPECT_EQ(bytes.substr(4, 4), Le32(static_cast<uint32_t>(bytes.size() - 8)));
 }
 
+// A recording must survive the process: between writes the file is complete.
+TEST(WaveFile, SizesAreCompleteAfterEveryWriteAndFinishReportsTheClose) {
+  TDSWaveFormat mp3(30);
+  *mp3.RawData() = WAVEFORMATEX{85, 1, 11025, 1000, 1, 0, 12};
+  mp3.MarkComplete();
+  TDSMemoryStream target;
+  auto w = TDSMMIOWaveStream::CreateOnStream(target, TDSWaveStreamFormat(mp3));
+  ASSERT_TRUE(w);
+  auto expectComplete = [&](const std::string& data) {
+    const std::string bytes = target.Text();
+    EXPECT_EQ(bytes.substr(4, 4), Le32(static_cast<uint32_t>(bytes.size() - 8)));
+    std::string even = data + std::string(data.size() & 1, '\0');
+    EXPECT_EQ(bytes.substr(bytes.size() - 8 - even.size()), "data" + Le32(static_cast<uint32_t>(even.size())) + even)
+        << "the data chunk is the file's end, even-sized";
+  };
+  ASSERT_EQ(w->Write(TDSArea("\xFF\xF3\x40", 3)), 3);
+  expectComplete("\xFF\xF3\x40");
+  ASSERT_EQ(w->Write(TDSArea("ab", 2)), 2);
+  expectComplete("\xFF\xF3\x40" "ab");
+  EXPECT_GE(w->SizeUpdates(), 2);
+  EXPECT_TRUE(w->Finish());
+  expectComplete("\xFF\xF3\x40" "ab");
+  EXPECT_EQ(w->Write(TDSArea("c", 1)), -1) << "writing ended with Finish";
+  EXPECT_TRUE(w->Finish()) << "a second Finish repeats the result";
+}
+
 TEST(WaveFile, CreatedAndDestroyedWithoutSamplesIsAValidEmptyFile) {
   ScratchDir dir;
   const std::wstring name = dir.file(L"empty.wav");

@@ -5,15 +5,18 @@
 #include "../player/PlayerTestSupport.h"
 #include "../wave/WaveTestSupport.h"
 #include "codec/Mp3Fallback.h"
-#include "lists/globals.h"
+#include "core/globals.h"
+#include "lists/ListFile.h"
 #include "player/TPlayer.h"
-#include "recorder/InputBox.h"
+#include "support/InputSeam.h"
 #include "recorder/RecPaths.h"
+#include "recorder/RecTexts.h"
 #include "support/MessageSeam.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace recorder_test;
@@ -41,28 +44,38 @@ struct ListFixture {
     kestrel::Lists = {kestrel::list{list, L"list", dir.dir()}};
     kestrel::ListIndex = 0;
   }
-  ~ListFixture() { kestrel::Lists.clear(); }
+  ~ListFixture() {
+    kestrel::Lists.clear();
+    // A dictation left unsaved would be offered to the next program start.
+    ::DeleteFileW(recorder::TemporaryRecordingName().c_str());
+  }
   ScratchDir dir;
   std::wstring first, list;
 };
 
 // Answers the input box and remembers what it asked.
 struct InputSeam {
-  explicit InputSeam(std::optional<std::wstring> a) : answer(std::move(a)) {
-    old = recorder::SetInputPresenter([this](HWND, std::wstring_view c, std::wstring_view p, std::wstring_view v) {
-      caption = c;
-      prompt = p;
-      value = v;
-      ++asked;
-      return answer;
-    });
-  }
-  ~InputSeam() { recorder::SetInputPresenter(std::move(old)); }
+  explicit InputSeam(std::optional<std::wstring> a) : answer(std::move(a)) {}
   std::optional<std::wstring> answer;
   std::wstring caption, prompt, value;
   int asked = 0;
-  recorder::InputPresenter old;
+  testing_support::InputSeam seam{[this](HWND, std::wstring_view c, std::wstring_view p, std::wstring_view v) {
+    caption = c;
+    prompt = p;
+    value = v;
+    ++asked;
+    return answer;
+  }};
 };
+
+// The capture holds stretches of the speech between silence (Wine's
+// unpaced file device drops reads): the liveliest half second tells sound
+// from the silence that an empty recording decodes to.
+double LoudestSpread(const std::string& pcm) {
+  double best = 0;
+  for (size_t at = 0; at + 5512 <= pcm.size(); at += 2756) best = std::max(best, wave_test::Spread(pcm.substr(at, 5512)));
+  return best;
+}
 
 int SecondsShown(TFRecMpeg& rec) { return _wtoi(TextOf(rec, TFRecMpeg::idLabel4).c_str()); }
 
@@ -171,7 +184,7 @@ TEST(RecordingWindow, RecordsPausesSavesIntoTheFolderAndTheListAndThePlayerPlays
   EXPECT_EQ(input.value, L"");
   const std::wstring saved = lists.dir.file(L"zaznam.mp3");
   ASSERT_TRUE(FileExists(saved));
-  auto lines = recorder::ReadLines(lists.list);
+  auto lines = kestrel::ReadListFile(lists.list);
   ASSERT_TRUE(lines);
   EXPECT_EQ(*lines, (std::vector<std::wstring>{lists.first, saved}));
 
@@ -204,7 +217,7 @@ TEST(RecordingWindow, CancelledNameSavesNothingAndKeepsTheRecording) {
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_TRUE(FileExists(rec.TemporaryFile())) << "the recording stays in the temporary file";
   EXPECT_GT(ReadBytes(rec.TemporaryFile()).size(), 1000u);
-  auto lines = recorder::ReadLines(lists.list);
+  auto lines = kestrel::ReadListFile(lists.list);
   ASSERT_TRUE(lines);
   EXPECT_EQ(*lines, std::vector<std::wstring>{lists.first});
 
@@ -253,4 +266,154 @@ TEST(RecordingWindow, AnUnreadableListFileStopsSavingWithTheFileError) {
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.last().text.find(L"Cannot open file \"" + lists.list + L"\"."), 0u) << boxes.last().text;
   EXPECT_EQ(input.asked, 0);
+}
+
+TEST(RecordingWindow, QuittingWithADictationInHandAsksAndSavesOrDiscardsIt) {
+  ListFixture lists;
+  InputSeam input(std::wstring(L"diktat"));
+  testing_support::MessageSeam boxes;
+  {
+    TFRecMpeg rec(nullptr);
+    EXPECT_TRUE(rec.CloseQuery()) << "nothing recorded, nothing asked";
+    EXPECT_TRUE(boxes.boxes.empty());
+    RunShown(rec, [&] {
+      StartAndRecord(rec, 2);
+      ::SendMessageW(rec.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);  // hides; the recording goes on
+    });
+    boxes.answers = {IDCANCEL};
+    EXPECT_FALSE(rec.CloseQuery()) << "the close box of the question keeps the program open";
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.last().text, recorder::texts::kAskSaveOnQuit);
+    EXPECT_EQ(boxes.last().buttons(), static_cast<UINT>(MB_YESNOCANCEL));
+    EXPECT_TRUE(rec.HasUnsaved());
+    EXPECT_TRUE(Enabled(rec, TFRecMpeg::idButton1)) << "still to be saved";
+    boxes.answers = {IDYES};
+    EXPECT_TRUE(rec.CloseQuery());
+    EXPECT_EQ(input.asked, 1);
+    EXPECT_FALSE(FileExists(rec.TemporaryFile()));
+  }
+  const std::wstring saved = lists.dir.file(L"diktat.mp3");
+  ASSERT_TRUE(FileExists(saved));
+  EXPECT_EQ(*kestrel::ReadListFile(lists.list), (std::vector<std::wstring>{lists.first, saved}));
+  const std::string pcm = wave_test::DecodePcm8(saved);
+  EXPECT_GT(pcm.size(), 11025u * 3 / 2);
+  EXPECT_GT(LoudestSpread(pcm), 1.5) << "what was saved holds no sound";
+
+  // No: nothing is saved and the temporary file is gone.
+  TFRecMpeg rec(nullptr);
+  RunShown(rec, [&] {
+    StartAndRecord(rec, 1);
+    Click(rec, TFRecMpeg::idStop);  // paused counts as in hand too
+    ::SendMessageW(rec.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+  boxes.answers = {IDNO};
+  EXPECT_TRUE(rec.CloseQuery());
+  EXPECT_EQ(input.asked, 1);
+  EXPECT_FALSE(FileExists(rec.TemporaryFile()));
+  EXPECT_EQ(kestrel::ReadListFile(lists.list)->size(), 2u);
+}
+
+TEST(RecordingWindow, DestroyedWhileRecordingKeepsACompleteDictationThatTheNextStartOffers) {
+  ListFixture lists;
+  InputSeam input(std::wstring(L"nachodny"));
+  testing_support::MessageSeam boxes;
+  const std::wstring temp = recorder::TemporaryRecordingName();
+  {
+    TFRecMpeg rec(nullptr);
+    RunShown(rec, [&] {
+      StartAndRecord(rec, 1);
+      ::SendMessageW(rec.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+  }  // destroyed while its input still delivers buffers
+  const std::string bytes = ReadBytes(temp);
+  wave_test::RiffLayout layout = wave_test::ParseRiff(bytes);
+  ASSERT_TRUE(layout.valid);
+  ASSERT_TRUE(layout.Find("data"));
+  EXPECT_EQ(layout.Find("data")->offset + layout.Find("data")->size, bytes.size());
+
+  {
+    TFRecMpeg rec(nullptr);
+    boxes.answers = {IDYES};
+    EXPECT_TRUE(rec.OfferLeftover());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.last().text, recorder::texts::kAskSaveLeftover);
+    EXPECT_EQ(boxes.last().buttons(), static_cast<UINT>(MB_YESNO));
+    EXPECT_EQ(input.asked, 1);
+    EXPECT_TRUE(FileExists(lists.dir.file(L"nachodny.mp3")));
+    EXPECT_FALSE(FileExists(temp));
+  }
+  // An empty or unreadable leftover goes without a word.
+  testing_support::WriteBytes(temp, "RIFF");
+  TFRecMpeg rec(nullptr);
+  EXPECT_FALSE(rec.OfferLeftover());
+  EXPECT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_FALSE(FileExists(temp));
+}
+
+TEST(RecordingWindow, AFailingWriteStopsTheRecordingSaysSoAndKeepsWhatWasWritten) {
+  ListFixture lists;
+  InputSeam input(std::wstring(L"plny"));
+  testing_support::MessageSeam boxes;
+  TFRecMpeg rec(nullptr);
+  static constexpr int32_t kLimit = 6000;  // about 3 s of 16 kbit/s data
+  rec.Output().OpenTarget = [](const std::wstring& name) { return std::make_unique<wave_test::FullFile>(name, kLimit); };
+  RunShown(rec, [&] {
+    Click(rec, TFRecMpeg::idBitBtn1);
+    EXPECT_TRUE(WaitFor([&] { return !Enabled(rec, TFRecMpeg::idStop); }, 15000)) << "the recording did not stop";
+    const std::wstring shown = TextOf(rec, TFRecMpeg::idLabel4);
+    ::Sleep(1300);
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel4), shown) << "the counters run on";
+    EXPECT_FALSE(Enabled(rec, TFRecMpeg::idBitBtn1));
+    EXPECT_TRUE(Enabled(rec, TFRecMpeg::idButton1));
+  });
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.last().text, recorder::texts::kWriteFailed);
+  EXPECT_EQ(boxes.last().icon(), static_cast<UINT>(MB_ICONSTOP));
+
+  const std::string bytes = ReadBytes(rec.TemporaryFile());
+  EXPECT_LE(bytes.size(), static_cast<size_t>(kLimit));
+  wave_test::RiffLayout layout = wave_test::ParseRiff(bytes);
+  ASSERT_TRUE(layout.valid);
+  ASSERT_TRUE(layout.Find("data"));
+  EXPECT_EQ(layout.Find("data")->offset + layout.Find("data")->size, bytes.size());
+  const std::string pcm = wave_test::DecodePcm8(rec.TemporaryFile());
+  EXPECT_GT(pcm.size(), 11025u * 2) << "it plays up to where the writes stopped";
+  EXPECT_GT(LoudestSpread(pcm), 1.5);
+
+  rec.Output().OpenTarget = nullptr;
+  RunShown(rec, [&] { Click(rec, TFRecMpeg::idButton1); });
+  EXPECT_TRUE(FileExists(lists.dir.file(L"plny.mp3"))) << "what was written can still be saved";
+}
+
+TEST(RecordingWindow, QuickPausesKeepRecordingAndNoButtonActsWhileASaveIsUnderWay) {
+  ListFixture lists;
+  testing_support::MessageSeam boxes;
+  TFRecMpeg rec(nullptr);
+  size_t before = 0, after = 0;
+  auto old = recorder::SetInputPresenter([&](HWND, auto, auto, auto) {
+    before = ReadBytes(rec.TemporaryFile()).size();
+    // "Štart" while the dictation is being saved would truncate it.
+    ::SendMessageW(rec.Handle(), WM_COMMAND, MAKEWPARAM(TFRecMpeg::idBitBtn1, BN_CLICKED), 0);
+    after = ReadBytes(rec.TemporaryFile()).size();
+    return std::optional<std::wstring>(L"pocas");
+  });
+  RunShown(rec, [&] {
+    StartAndRecord(rec, 1);
+    // Pause and resume within a buffer's time, again and again: each
+    // buffer is queued again only once the device has returned it.
+    for (int i = 0; i < 10; ++i) {
+      Click(rec, TFRecMpeg::idStop);
+      Click(rec, TFRecMpeg::idStop);
+    }
+    const uint64_t recorded = rec.RecordedBytes();
+    EXPECT_TRUE(WaitFor([&] { return rec.RecordedBytes() > recorded + 4096; }, 3000)) << "recording stalled";
+    Click(rec, TFRecMpeg::idButton1);
+  });
+  recorder::SetInputPresenter(std::move(old));
+  EXPECT_GT(before, 1000u);
+  EXPECT_EQ(after, before) << "a button acted during the save";
+  const std::wstring saved = lists.dir.file(L"pocas.mp3");
+  ASSERT_TRUE(FileExists(saved));
+  EXPECT_EQ(ReadBytes(saved).size(), before);
+  EXPECT_TRUE(boxes.boxes.empty());
 }

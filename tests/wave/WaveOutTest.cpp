@@ -234,7 +234,8 @@ TEST(WaveOut, AFullTargetKeepsWhatWasWrittenAsAPlayableRecording) {
       refused = chain->Write(area) != area.Size;
     }
     EXPECT_TRUE(refused) << "the chain took more than the target holds";
-  }  // destroying the chain completes the sizes in the space the target has
+    EXPECT_FALSE(chain->Finish()) << "the end of writing reports what was lost";
+  }  // the sizes are completed in the space the target has
 
   const std::string bytes = target.Text();
   ASSERT_LE(bytes.size(), static_cast<size_t>(kLimit));
@@ -252,4 +253,36 @@ TEST(WaveOut, AFullTargetKeepsWhatWasWrittenAsAPlayableRecording) {
   const std::string back = ReadBackPcm(file);
   EXPECT_GT(back.size(), 11025u) << "less than a second of what was kept decodes";
   EXPECT_GT(Spread(back), 5.0) << "what decodes is not the speech";
+}
+
+TEST(WaveOut, WriteAndCloseReportAChainThatRefusedDataAndTheFileKeepsWhatWasWritten) {
+  const std::string speech = Speech();
+  testing_support::ScratchDir dir;
+  const std::wstring file = dir.file(L"full.mp3");
+  TWaveOut out;
+  Configure(out, TSaveFormat::MP3);
+  out.OpenTarget = [](const std::wstring& name) { return std::make_unique<FullFile>(name, 4000); };
+  out.SetSaveToFile(file);
+  ASSERT_EQ(out.SaveToFile(), file);
+  MMRESULT r = MMSYSERR_NOERROR;
+  size_t at = 0;
+  for (; at < speech.size() && r != TWaveOut::kWriteFailed; at += 1024) {
+    while ((r = out.Write(speech.data() + at, 1024)) == 7) ::Sleep(1);
+  }
+  ASSERT_EQ(r, TWaveOut::kWriteFailed) << "the refusal reached the writer";
+  EXPECT_LT(at, speech.size());
+  EXPECT_FALSE(out.IsActive());
+  EXPECT_EQ(out.Write(speech.data(), 1024), TWaveOut::kWriteFailed) << "and stays until the next file";
+  EXPECT_EQ(out.Close(), TWaveOut::kWriteFailed);
+  EXPECT_EQ(out.Close(), MMSYSERR_NOERROR) << "reported once";
+
+  const std::string bytes = ReadBytes(file);
+  RiffLayout layout = ParseRiff(bytes);
+  ASSERT_TRUE(layout.valid);
+  const RiffChunk* data = layout.Find("data");
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->offset + data->size, bytes.size()) << "nothing after the data chunk";
+  const std::string back = ReadBackPcm(file);
+  EXPECT_GT(back.size(), 11025u) << "what was written decodes";
+  EXPECT_GT(Spread(back), 5.0);
 }

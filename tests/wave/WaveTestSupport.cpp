@@ -6,20 +6,6 @@
 
 namespace wave_test {
 
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-  const ULONGLONG until = ::GetTickCount64() + ms;
-  for (;;) {
-    if (done()) return true;
-    if (::GetTickCount64() >= until) return done();
-    MSG m;
-    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&m);
-      ::DispatchMessageW(&m);
-    }
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
-
 double MeanDifference(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
   if (n == 0) return 255;
@@ -67,6 +53,53 @@ RiffLayout ParseRiff(const std::string& b) {
   r.end = at;
   r.valid = true;
   return r;
+}
+
+}  // namespace wave_test
+
+#include "audio/UDSWaveStreamFactory.h"
+
+namespace wave_test {
+
+FullFile::FullFile(const std::wstring& name, int32_t limit)
+    : file_(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0,
+                          nullptr)),
+      limit_(limit) {}
+
+FullFile::~FullFile() { ::CloseHandle(file_); }
+
+int32_t FullFile::GetPosition() { return static_cast<int32_t>(::SetFilePointer(file_, 0, nullptr, FILE_CURRENT)); }
+
+int32_t FullFile::Read(TDSArea area) {
+  DWORD n = 0;
+  return ::ReadFile(file_, area.Data, static_cast<DWORD>(area.Size), &n, nullptr) ? static_cast<int32_t>(n) : -1;
+}
+
+int32_t FullFile::Write(TDSArea area) {
+  const int32_t room = limit_ - GetPosition();
+  if (room <= 0) return -1;
+  DWORD n = 0;
+  ::WriteFile(file_, area.Data, static_cast<DWORD>(area.Size < room ? area.Size : room), &n, nullptr);
+  return static_cast<int32_t>(n);
+}
+
+bool FullFile::Seek(TDSSeek seek) {
+  static const DWORD how[] = {FILE_BEGIN, FILE_END, FILE_CURRENT};
+  return ::SetFilePointer(file_, seek.Offset, nullptr, how[seek.Origin]) != INVALID_SET_FILE_POINTER;
+}
+
+std::string DecodePcm8(const std::wstring& file) {
+  TDSWaveStreamFactory f;
+  TDSWaveFormat pcm;
+  pcm.SetFormatTag(WAVE_FORMAT_PCM).SetChannels(1).SetSamplesPerSec(11025).SetBitsPerSample(8);
+  f.SetFormat(pcm);
+  auto chain = f.OpenReadChain(file);
+  if (!chain) return {};
+  std::string out;
+  char buf[4096];
+  int32_t n;
+  while ((n = chain->Read(TDSArea(buf, sizeof buf))) > 0) out.append(buf, static_cast<size_t>(n));
+  return out;
 }
 
 }  // namespace wave_test

@@ -4,16 +4,18 @@
 
 #include <windows.h>
 
+#include "audio/UDSStream.h"
+
 #include <functional>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "Pump.h"
+
 namespace wave_test {
 
-// Runs the calling thread's messages until `done` holds or `ms` passed;
-// returns done()'s last answer.
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 10000);
+using testing_support::PumpUntil;
 
 // Mean of |a[i] - b[i]| over the shorter length, as unsigned 8-bit samples.
 double MeanDifference(const std::string& a, const std::string& b);
@@ -38,5 +40,29 @@ struct RiffLayout {
   const RiffChunk* Find(const std::string& id) const;
 };
 RiffLayout ParseRiff(const std::string& bytes);
+
+}  // namespace wave_test
+
+namespace wave_test {
+
+// A file that takes only its first `limit` bytes, as a full disk does:
+// writing past them is refused, rewriting what it holds still works.
+class FullFile : public TDSStream {
+public:
+  FullFile(const std::wstring& name, int32_t limit);
+  ~FullFile() override;
+  int32_t GetPosition() override;
+  int32_t Read(TDSArea area) override;
+  int32_t Write(TDSArea area) override;
+  bool Seek(TDSSeek seek) override;
+
+private:
+  HANDLE file_;
+  int32_t limit_;
+};
+
+// A recording file read back as 8-bit mono 11025 Hz PCM; empty when it
+// cannot be read.
+std::string DecodePcm8(const std::wstring& file);
 
 }  // namespace wave_test
