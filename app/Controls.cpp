@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace app {
 namespace {
 
@@ -99,7 +101,8 @@ HWND CreateChild(HWND parent, const wchar_t* cls, int id, RECT r, DWORD style, c
   HWND h = ::CreateWindowExW(0, cls, text, WS_CHILD | style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                              parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
-  ::SendMessageW(h, WM_SETFONT, ::SendMessageW(parent, WM_GETFONT, 0, 0), FALSE);
+  // The top-level window's font: blocks hold controls too and have none.
+  ::SendMessageW(h, WM_SETFONT, ::SendMessageW(::GetAncestor(parent, GA_ROOT), WM_GETFONT, 0, 0), FALSE);
   return h;
 }
 
@@ -161,6 +164,25 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item) {
 
 HWND CreateLabel(HWND parent, int id, RECT r, const wchar_t* text, DWORD extraStyle) {
   return CreateChild(parent, L"STATIC", id, r, WS_VISIBLE | SS_NOTIFY | extraStyle, text);
+}
+
+SIZE TextExtent(HWND control) {
+  SIZE size{};
+  HDC dc = ::GetDC(control);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+  const std::wstring text = WindowText(control);
+  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(control, dc);
+  return size;
+}
+
+void FitLabelToText(HWND label) {
+  const SIZE text = TextExtent(label);
+  RECT r;
+  ::GetWindowRect(label, &r);
+  const int height = std::max<int>(r.bottom - r.top, text.cy);
+  ::SetWindowPos(label, nullptr, 0, 0, text.cx, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Hints::Create(HWND owner, int showMilliseconds) {

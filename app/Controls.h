@@ -33,6 +33,11 @@ HBITMAP FlatButtonGlyph(HWND button);
 void DrawFlatButton(const DRAWITEMSTRUCT& item);
 
 HWND CreateLabel(HWND parent, int id, RECT r, const wchar_t* text, DWORD extraStyle = 0);
+// The size of a control's text drawn in the control's own font.
+SIZE TextExtent(HWND control);
+// Makes a label as wide as its text in its font (and at least as high), as
+// the designed labels of the strip are.
+void FitLabelToText(HWND label);
 HWND CreateChild(HWND parent, const wchar_t* cls, int id, RECT r, DWORD style, const wchar_t* text = L"");
 
 inline RECT Rect(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/MediaTime.h"
 #include "app/resource.h"
 #include "base/Text.h"
@@ -78,11 +80,7 @@ TfrmVocorder::TfrmVocorder() { g_main = this; }
 TfrmVocorder::~TfrmVocorder() {
   kestrel::SetListView(nullptr);
   kestrel::SetLayoutHost(nullptr);
-  if (hwnd_) ::DestroyWindow(hwnd_);
-  if (font_) ::DeleteObject(font_);
-  if (idPopup_) ::DestroyMenu(idPopup_);
-  for (HBITMAP b : glyphs_)
-    if (b) ::DeleteObject(b);
+  Destroy();  // while the window is whole: FormDestroy runs
   if (g_main == this) g_main = nullptr;
 }
 
@@ -90,44 +88,25 @@ bool TfrmVocorder::Create(HINSTANCE instance) {
   instance_ = instance;
   RegisterControlClasses(instance);
   WNDCLASSEXW wc{sizeof(wc)};
-  wc.lpfnWndProc = WndProc;
   wc.hInstance = instance;
   wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_VOCORDER));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
-  ::RegisterClassExW(&wc);
+  if (!RegisterWindowClass(wc)) return false;
 
   // A tool window with only the system menu button, on top from its creation.
   DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_APPWINDOW;
   RECT r = Rect(0, 0, kClientWidth, 65);
   ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  hwnd_ = ::CreateWindowExW(exStyle, kClassName, L"Vocorder", style, 100, 100, r.right - r.left, r.bottom - r.top,
-                            nullptr, nullptr, instance, this);
-  if (!hwnd_) return false;
+  // FormCreate runs inside; when it fails the window is not made.
+  if (!CreateBound(exStyle, kClassName, L"Vocorder", style, 100, 100, r.right - r.left, r.bottom - r.top, nullptr))
+    return false;
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
   RefocusKeySink();
   return true;
-}
-
-LRESULT CALLBACK TfrmVocorder::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<TfrmVocorder*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<TfrmVocorder*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
-  // A handler's failure never leaves the window procedure: the player's
-  // texts are shown as the application's error box, as a click would.
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (const std::exception& e) {
-    self->ShowPlayerError(e);
-    return 0;
-  }
 }
 
 LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -160,8 +139,8 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLOREDIT:
       if (lowColour_) {
         ::SetBkColor(reinterpret_cast<HDC>(wp), kSilver);
-        static HBRUSH silver = ::CreateSolidBrush(kSilver);
-        return reinterpret_cast<LRESULT>(silver);
+        if (!silverBrush_) silverBrush_.reset(::CreateSolidBrush(kSilver));
+        return reinterpret_cast<LRESULT>(silverBrush_.get());
       }
       break;
     case WM_CLOSE:
@@ -174,11 +153,8 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       FormDestroy();
       ::PostQuitMessage(0);
       return 0;
-    case WM_NCDESTROY:
-      hwnd_ = nullptr;
-      break;
   }
-  return ::DefWindowProcW(hwnd_, msg, wp, lp);
+  return TWindow::HandleMessage(msg, wp, lp);
 }
 
 void TfrmVocorder::CreateControls() {
@@ -190,8 +166,8 @@ void TfrmVocorder::CreateControls() {
   lf.lfCharSet = EASTEUROPE_CHARSET;
   lf.lfWeight = FW_NORMAL;
   lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
-  font_ = ::CreateFontIndirectW(&lf);
-  ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  font_.reset(::CreateFontIndirectW(&lf));
+  ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   hints_.Create(hwnd_, 10000);
 
   LoadGlyphs();
@@ -209,6 +185,7 @@ void TfrmVocorder::CreateControls() {
   CreateLabel(hwnd_, idTimeSplit, Rect(126, 30, 8, 13), L" ");
   CreateLabel(hwnd_, LAB, Rect(136, 30, 70, 13), L"Celková dĺžka:");
   CreateLabel(hwnd_, idTime2, Rect(208, 30, 70, 13), L"00:00:00");
+  LayOutReadouts();
   hints_.Set(Control(idTime1), L"Current Position (F9)");
   hints_.Set(Control(idTime2), L"Song Length");
 
@@ -234,6 +211,7 @@ void TfrmVocorder::CreateControls() {
     if (i < 3) hints_.Set(CreateLabel(editor, seps[i], Rect(16 + i * 20, 1, 4, 13), L":"), kEditorHint);
   }
   hints_.Set(editor, kEditorHint);
+  PlaceTimeEditor();
 
   // The key sink: a zero-width edit that holds the focus.
   CreateChild(hwnd_, L"EDIT", idNull, Rect(0, 0, 0, 0), WS_VISIBLE | WS_TABSTOP);
@@ -242,7 +220,7 @@ void TfrmVocorder::CreateControls() {
   HWND panel = CreateBlock(hwnd_, idArtistsSongsPanel, Rect(0, 66, kClientWidth, 22), ::GetSysColor(COLOR_BTNFACE),
                            false);
   ::ShowWindow(panel, SW_HIDE);
-  CreateLabel(hwnd_, Label1, Rect(4, 70, 36, 13), L"Zložka:");
+  FitLabelToText(CreateLabel(hwnd_, Label1, Rect(4, 70, 36, 13), L"Zložka:"));
   CreateChild(hwnd_, L"COMBOBOX", cmbArtists, Rect(42, 67, 175, 200),
               WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST);
   for (const auto& b : kSmallButtons) {
@@ -253,23 +231,50 @@ void TfrmVocorder::CreateControls() {
   ::SetWindowPos(Control(GroupBox1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
   // The state holders for the layouts: the element items and the submenu.
-  idPopup_ = ::CreatePopupMenu();
+  idPopup_.reset(::CreatePopupMenu());
   for (int bit = 0; bit < 17; ++bit)
-    ::AppendMenuW(idPopup_, MF_STRING, kPopupFirst + bit, kElements[bit].caption);
+    ::AppendMenuW(idPopup_.get(), MF_STRING, kPopupFirst + bit, kElements[bit].caption);
   mLayouts_ = ::CreatePopupMenu();
-  ::AppendMenuW(idPopup_, MF_POPUP, reinterpret_cast<UINT_PTR>(mLayouts_), L"Layouts");
+  ::AppendMenuW(idPopup_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mLayouts_), L"Layouts");
+}
+
+// The read-out row as designed: its titles as wide as their text in the
+// window's font, and each element where it was designed unless the one
+// before it reaches further (a font wider than Arial's metrics).
+void TfrmVocorder::LayOutReadouts() {
+  FitLabelToText(Control(Label3));
+  FitLabelToText(Control(LAB));
+  int reach = 0;
+  for (int id : {Label3, idTime1, idTimeSplit, LAB, idTime2}) {
+    RECT r;
+    ::GetWindowRect(Control(id), &r);
+    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    const int left = std::max<int>(r.left, reach);
+    if (left != r.left) ::SetWindowPos(Control(id), nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    reach = left + (r.right - r.left);
+  }
+}
+
+// The position editor lies over idTime1, its fields 2 pixels further in.
+void TfrmVocorder::PlaceTimeEditor() {
+  RECT r;
+  ::GetWindowRect(Control(idTime1), &r);
+  ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+  ::SetWindowPos(Control(idTime2Frm), nullptr, r.left - 2, r.top - 1, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HBITMAP TfrmVocorder::Glyph(int resourceId) const {
-  if (resourceId == IDB_GROUPED) return glyphs_[IDB_SMALL - IDB_PLAY_BLACK + 1];
-  return resourceId >= IDB_PLAY_BLACK && resourceId <= IDB_SMALL ? glyphs_[resourceId - IDB_PLAY_BLACK] : nullptr;
+  const win::GdiObject* g = resourceId == IDB_GROUPED ? &glyphs_[IDB_SMALL - IDB_PLAY_BLACK + 1]
+                            : resourceId >= IDB_PLAY_BLACK && resourceId <= IDB_SMALL ? &glyphs_[resourceId - IDB_PLAY_BLACK]
+                                                                                      : nullptr;
+  return g ? static_cast<HBITMAP>(g->get()) : nullptr;
 }
 
 void TfrmVocorder::LoadGlyphs() {
   for (int id = IDB_PLAY_BLACK; id <= IDB_SMALL; ++id)
-    glyphs_[id - IDB_PLAY_BLACK] = static_cast<HBITMAP>(
+    glyphs_[id - IDB_PLAY_BLACK].reset(
         ::LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  glyphs_[IDB_SMALL - IDB_PLAY_BLACK + 1] = static_cast<HBITMAP>(
+  glyphs_[IDB_SMALL - IDB_PLAY_BLACK + 1].reset(
       ::LoadImageW(instance_, MAKEINTRESOURCEW(IDB_GROUPED), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
@@ -434,7 +439,7 @@ void TfrmVocorder::ApplyVisibilityMask(kestrel::VisibilityMask mask) {
   SetElementVisible(sldVolume, on(15));
   SetElementVisible(idFind, on(16));
   for (int bit = 0; bit < 17; ++bit)
-    ::CheckMenuItem(idPopup_, kPopupFirst + bit, MF_BYCOMMAND | (on(bit) ? MF_CHECKED : MF_UNCHECKED));
+    ::CheckMenuItem(idPopup_.get(), kPopupFirst + bit, MF_BYCOMMAND | (on(bit) ? MF_CHECKED : MF_UNCHECKED));
   ArrangeWindow();
 }
 

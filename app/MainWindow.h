@@ -13,6 +13,8 @@
 
 #include "app/Controls.h"
 #include "app/UserStore.h"
+#include "base/WinHandles.h"
+#include "base/Window.h"
 #include "lists/KestrelLists.h"
 #include "player/TPlayer.h"
 #include "services/FisHotKey.h"
@@ -43,9 +45,10 @@ enum TimerId : UINT_PTR { idTimer = 1, Tim1 = 2, Tim2 = 3 };
 // What the open-file dialog gives: the chosen file, or nothing on cancel.
 // Tests answer it; the program shows the real dialog.
 using OpenFileDialog = std::function<std::optional<std::wstring>(HWND owner, const std::wstring& initialDir)>;
-void SetOpenFileDialog(OpenFileDialog dialog);
+// Installs the dialog (an empty one restores the real one); returns the old one.
+OpenFileDialog SetOpenFileDialog(OpenFileDialog dialog);
 
-class TfrmVocorder : public kestrel::IListView, public kestrel::ILayoutHost {
+class TfrmVocorder : public win::TWindow, public kestrel::IListView, public kestrel::ILayoutHost {
 public:
   static constexpr wchar_t kClassName[] = L"TfrmVocorder";
 
@@ -56,7 +59,6 @@ public:
 
   // Creates the window (FormCreate runs inside) and shows it.
   bool Create(HINSTANCE instance);
-  HWND Handle() const { return hwnd_; }
   HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
   TPlayer* Player() const { return Player_.get(); }
   const std::wstring& FolderPathText() const { return FolderPath; }
@@ -137,11 +139,15 @@ public:
   HMENU LayoutsMenu() override { return mLayouts_; }
 
 private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  // A handler's failure: the player's texts shown as the application's
+  // error box, as a click would show them.
+  void ReportFailure(const std::exception& e) override { ShowPlayerError(e); }
   void OnCommand(int id, int code);
   void OnControlMouse(int id, const BlockMouse& m);
   void CreateControls();
+  void LayOutReadouts();
+  void PlaceTimeEditor();
   void CreateHotKeys();
   void LoadGlyphs();
   void ApplyColourRule();
@@ -170,16 +176,17 @@ private:
   int BarFill() const;
   int FrameWidth() const;
 
-  HWND hwnd_ = nullptr;
   HINSTANCE instance_ = nullptr;
-  HFONT font_ = nullptr;
-  HMENU idPopup_ = nullptr;
-  HMENU mLayouts_ = nullptr;
+  win::GdiObject font_;
+  win::GdiObject silverBrush_;     // combo boxes on desktops of 8 bits or fewer
+  win::GdiObject fieldFocusBrush_;  // the position editor's focused field
+  win::Menu idPopup_;
+  HMENU mLayouts_ = nullptr;  // a submenu of idPopup_, freed with it
   Hints hints_;
   UserStore store_;
   UINT timerInterval_ = 0;
   bool lowColour_ = false;
-  std::array<HBITMAP, 20> glyphs_{};
+  std::array<win::GdiObject, 20> glyphs_;
 
   std::unique_ptr<TPlayer> Player_;
   std::unique_ptr<services::TFolderDialog> FD_;

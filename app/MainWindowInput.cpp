@@ -99,9 +99,9 @@ void TfrmVocorder::idTimeEditCursorEnter(int caret) {
 HBRUSH TfrmVocorder::FieldColour(HWND control, HDC dc) {
   int id = ::GetDlgCtrlID(control);
   if (id < idTimeEdit2a || id > idTimeEdit2d || id != focusedField_) return nullptr;
-  static HBRUSH brush = ::CreateSolidBrush(kFieldFocus);
+  if (!fieldFocusBrush_) fieldFocusBrush_.reset(::CreateSolidBrush(kFieldFocus));
   ::SetBkColor(dc, kFieldFocus);
-  return brush;
+  return static_cast<HBRUSH>(fieldFocusBrush_.get());
 }
 
 }  // namespace app

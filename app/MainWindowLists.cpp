@@ -84,7 +84,7 @@ std::wstring ShellPathList(const std::wstring& path) {
 
 }  // namespace
 
-void SetOpenFileDialog(OpenFileDialog dialog) { FileDialog() = std::move(dialog); }
+OpenFileDialog SetOpenFileDialog(OpenFileDialog dialog) { return std::exchange(FileDialog(), std::move(dialog)); }
 
 void TfrmVocorder::ClearArtists() { ::SendMessageW(Control(cmbArtists), CB_RESETCONTENT, 0, 0); }
 void TfrmVocorder::ClearSongs() { ::SendMessageW(Control(cmbSongs), CB_RESETCONTENT, 0, 0); }

@@ -72,6 +72,8 @@ WIN_OWNER_TRAITS(AcmDriver, HACMDRIVER, nullptr, ::acmDriverClose(h, 0))
 WIN_OWNER_TRAITS(WaveIn, HWAVEIN, nullptr, ::waveInClose(h))
 WIN_OWNER_TRAITS(WaveOut, HWAVEOUT, nullptr, ::waveOutClose(h))
 WIN_OWNER_TRAITS(Mixer, HMIXER, nullptr, ::mixerClose(h))
+// Blocks of the process heap.
+WIN_OWNER_TRAITS(HeapBlock, void*, nullptr, ::HeapFree(::GetProcessHeap(), 0, h))
 // Shell item identifier lists, which the shell allocates with the COM task allocator.
 WIN_OWNER_TRAITS(ItemIdList, PIDLIST_ABSOLUTE, nullptr, ::CoTaskMemFree(h))
 

@@ -14,16 +14,8 @@ const wchar_t kClass[] = L"TFRecMpeg";
 constexpr UINT_PTR kTimer1 = 1;
 constexpr uint32_t kBufferSize = 1024;
 
-struct ControlDef {
-  int id;
-  const wchar_t* cls;
-  const wchar_t* text;
-  DWORD style;
-  int x, y, w, h;
-};
-
 // The window's layout in one place (client area 344 x 81).
-const ControlDef kControls[] = {
+const win::DialogItem kControls[] = {
     {TFRecMpeg::idLabel3, L"STATIC", L"Sekúnd:", SS_LEFT, 8, 8, 60, 16},
     {TFRecMpeg::idLabel4, L"STATIC", L"0", SS_LEFT, 70, 6, 40, 18},
     {TFRecMpeg::idLabel1, L"STATIC", L"Dĺžka v minútach:", SS_LEFT, 120, 8, 110, 16},
@@ -36,16 +28,20 @@ const ControlDef kControls[] = {
     {TFRecMpeg::idSpeedButton2, L"BUTTON", L"", BS_ICON | BS_PUSHBUTTON, 313, 50, 25, 25},
 };
 
-void RegisterOnce() {
-  WNDCLASSW wc{};
-  if (::GetClassInfoW(::GetModuleHandleW(nullptr), kClass, &wc)) return;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClass;
-  ::RegisterClassW(&wc);
-}
+// A tool window, always on top, centred on the desktop when it is made.
+const win::DialogTemplate kWindow{
+    .caption = L"Záznam zvuku",
+    .clientWidth = 344,
+    .clientHeight = 81,
+    .font = {L"MS Sans Serif", 8},
+    .items = kControls,
+    .enterId = 0,
+    .escapeId = 0,
+    .placement = win::Placement::CentreScreenOnce,
+    .style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
+    .exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+    .className = kClass,
+};
 
 HFONT MakeFont(const wchar_t* face, int height, bool bold) {
   return ::CreateFontW(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
@@ -73,23 +69,10 @@ std::wstring FileOpenError(const std::wstring& path) {
 
 }  // namespace
 
-TFRecMpeg::TFRecMpeg(HWND owner) : owner_(owner) {
+TFRecMpeg::TFRecMpeg(HWND owner) : TDialog(kWindow) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&icc);
-  RegisterOnce();
-  RECT r{0, 0, 344, 81};
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-  ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  window_.reset(::CreateWindowExW(exStyle, kClass, L"Záznam zvuku", style, (::GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                                  (::GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, owner, nullptr,
-                                  ::GetModuleHandleW(nullptr), nullptr));
-  if (window_) {
-    ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowLongPtrW(window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
-    CreateControls();
-  }
+  Create(owner);
 
   WaveIn = std::make_unique<TWaveIn>();
   WaveIn->SetDeviceID(-1);
@@ -106,55 +89,26 @@ TFRecMpeg::TFRecMpeg(HWND owner) : owner_(owner) {
 
   tempFile_ = recorder::TemporaryRecordingName();
   if (kestrel::FileExists(tempFile_)) ::DeleteFileW(tempFile_.c_str());
-  for (void*& b : buffers_) b = ::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, kBufferSize);
+  for (win::HeapBlock& b : buffers_) b.reset(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, kBufferSize));
 }
 
 TFRecMpeg::~TFRecMpeg() {
   // The devices first: their worker may still hand a buffer on.
   WaveIn.reset();
   WaveOut.reset();
-  for (void* b : buffers_)
-    if (b) ::HeapFree(::GetProcessHeap(), 0, b);
   if (kestrel::FileExists(tempFile_)) ::DeleteFileW(tempFile_.c_str());
-  if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+  Destroy();
 }
 
-void TFRecMpeg::CreateControls() {
-  font_.reset(MakeFont(L"MS Sans Serif", 11, false));
+void TFRecMpeg::OnCreate() {
   fontLabel4_.reset(MakeFont(L"Arial", 13, true));
   fontLabel2_.reset(MakeFont(L"Courier New", 16, true));
-  for (const ControlDef& c : kControls) {
-    HWND h = ::CreateWindowExW(0, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.x, c.y, c.w, c.h, window_.get(),
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), ::GetModuleHandleW(nullptr),
-                               nullptr);
-    HGDIOBJ f = c.id == idLabel4 ? fontLabel4_.get() : c.id == idLabel2 ? fontLabel2_.get() : font_.get();
-    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
-  }
+  ::SendMessageW(Item(idLabel4), WM_SETFONT, reinterpret_cast<WPARAM>(fontLabel4_.get()), FALSE);
+  ::SendMessageW(Item(idLabel2), WM_SETFONT, reinterpret_cast<WPARAM>(fontLabel2_.get()), FALSE);
   ::SendMessageW(Item(idpgBar), PBM_SETRANGE32, 0, recorder::TRecClock::kBarMax);
   aboutGlyph_.reset(static_cast<HICON>(
       ::CopyImage(::LoadIconW(nullptr, IDI_INFORMATION), IMAGE_ICON, 16, 16, 0)));
   ::SendMessageW(Item(idSpeedButton2), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(aboutGlyph_.get()));
-}
-
-void TFRecMpeg::ShowModal() {
-  if (!window_) return;
-  const bool ownerWasEnabled = owner_ && ::IsWindowEnabled(owner_);
-  if (ownerWasEnabled) ::EnableWindow(owner_, FALSE);
-  ::ShowWindow(window_.get(), SW_SHOW);
-  ::SetForegroundWindow(window_.get());
-  modal_ = true;
-  MSG m;
-  while (modal_ && ::GetMessageW(&m, nullptr, 0, 0) > 0) {
-    if (!::IsDialogMessageW(window_.get(), &m)) {
-      ::TranslateMessage(&m);
-      ::DispatchMessageW(&m);
-    }
-  }
-  if (m.message == WM_QUIT && modal_) ::PostQuitMessage(static_cast<int>(m.wParam));
-  modal_ = false;
-  if (ownerWasEnabled) ::EnableWindow(owner_, TRUE);
-  ::ShowWindow(window_.get(), SW_HIDE);
-  if (owner_) ::SetActiveWindow(owner_);
 }
 
 bool TFRecMpeg::StopDown() const { return ::SendMessageW(Item(idStop), BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -162,16 +116,16 @@ bool TFRecMpeg::StopDown() const { return ::SendMessageW(Item(idStop), BM_GETCHE
 void TFRecMpeg::SetTimer1(bool enabled) {
   timerOn_ = enabled;
   if (enabled)
-    ::SetTimer(window_.get(), kTimer1, 1000, nullptr);
+    ::SetTimer(hwnd_, kTimer1, 1000, nullptr);
   else
-    ::KillTimer(window_.get(), kTimer1);
+    ::KillTimer(hwnd_, kTimer1);
 }
 
 void TFRecMpeg::QueueBuffer() {
   // The worker (WaveInData) and the window (resume) both queue: flip the
   // index in one step.
   int i = index_.fetch_xor(1);
-  WaveIn->AddBuffer(buffers_[i], kBufferSize);
+  WaveIn->AddBuffer(buffers_[i].get(), kBufferSize);
 }
 
 void TFRecMpeg::ShowClock() {
@@ -215,14 +169,14 @@ void TFRecMpeg::StopClick() {
 void TFRecMpeg::Timer1Timer() {
   clock_.Tick();
   ShowClock();
-  ::InvalidateRect(window_.get(), nullptr, TRUE);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TFRecMpeg::Button1Click() {
   const std::wstring listFile = recorder::CurrentListFile();
   std::optional<std::vector<std::wstring>> lines = recorder::ReadLines(listFile);
   if (!lines) {
-    kestrel::ShowMessageBox(window_.get(), FileOpenError(listFile), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
+    kestrel::ShowMessageBox(hwnd_, FileOpenError(listFile), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
     return;
   }
   const std::wstring folder =
@@ -243,7 +197,7 @@ void TFRecMpeg::Button1Click() {
   ::SetCursor(old);
 
   if (!kestrel::FileExists(tempFile_)) return;
-  std::optional<std::wstring> answer = recorder::InputQuery(window_.get(), L"Zvukový záznam", L"Uveďte názov", L"");
+  std::optional<std::wstring> answer = recorder::InputQuery(hwnd_, L"Zvukový záznam", L"Uveďte názov", L"");
   if (!answer || answer->empty()) return;
   const std::wstring target = recorder::TargetName(folder, *answer);
 
@@ -262,44 +216,42 @@ void TFRecMpeg::Button1Click() {
     if (!recorder::WriteLines(listFile, *lines)) kestrel::ErrWriteFile(listFile);
   }
   ::SetCursor(old);
-  ::InvalidateRect(window_.get(), nullptr, TRUE);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TFRecMpeg::BitBtn2Click() {
   if (WaveIn->IsActive()) WaveIn->Close();
   if (WaveOut->IsActive()) WaveOut->Close();
-  modal_ = false;
-  ::ShowWindow(window_.get(), SW_HIDE);
-  ::PostMessageW(window_.get(), WM_NULL, 0, 0);  // wakes the modal loop
+  EndModal(IDCANCEL);
 }
 
 void TFRecMpeg::SpeedButton2Click() {
   if (!OnAbout) return;
   RECT r{};
-  ::GetWindowRect(window_.get(), &r);
-  OnAbout(window_.get(), r.top, (r.left + r.right) / 2);
+  ::GetWindowRect(hwnd_, &r);
+  OnAbout(hwnd_, r.top, (r.left + r.right) / 2);
 }
 
-LRESULT CALLBACK TFRecMpeg::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<TFRecMpeg*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
-  return self->Handle(msg, wp, lp);
+void TFRecMpeg::OnCommand(int id, int code) {
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case idBitBtn1: BitBtn1Click(); return;
+    case idStop: StopClick(); return;
+    case idButton1: Button1Click(); return;
+    case idBitBtn2: BitBtn2Click(); return;
+    case idSpeedButton2: SpeedButton2Click(); return;
+  }
 }
 
-LRESULT TFRecMpeg::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+// The close button only hides: recording, timer and buttons carry on.
+void TFRecMpeg::OnClose() { EndModal(IDCANCEL); }
+
+void TFRecMpeg::ReportFailure(const std::exception& e) {
+  kestrel::ShowMessageBox(hwnd_, text::FromAnsi(e.what()), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
+}
+
+LRESULT TFRecMpeg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_COMMAND:
-      if (HIWORD(wp) == BN_CLICKED) {
-        switch (LOWORD(wp)) {
-          case idBitBtn1: BitBtn1Click(); return 0;
-          case idStop: StopClick(); return 0;
-          case idButton1: Button1Click(); return 0;
-          case idBitBtn2: BitBtn2Click(); return 0;
-          case idSpeedButton2: SpeedButton2Click(); return 0;
-          case IDCANCEL: break;
-        }
-      }
-      break;
     case WM_TIMER:
       if (wp == kTimer1 && timerOn_) Timer1Timer();
       return 0;
@@ -313,12 +265,6 @@ LRESULT TFRecMpeg::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
-    case WM_CLOSE:
-      // The close button only hides: recording, timer and buttons carry on.
-      modal_ = false;
-      ::ShowWindow(window_.get(), SW_HIDE);
-      ::PostMessageW(window_.get(), WM_NULL, 0, 0);
-      return 0;
   }
-  return ::DefWindowProcW(window_.get(), msg, wp, lp);
+  return TDialog::HandleMessage(msg, wp, lp);
 }

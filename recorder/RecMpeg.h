@@ -12,27 +12,27 @@
 #include <memory>
 #include <string>
 
+#include "base/Dialog.h"
 #include "base/WinHandles.h"
 #include "recorder/RecPaths.h"
 #include "wave/TFWaveI.h"
 #include "wave/TFWaveO.h"
 
-class TFRecMpeg {
+class TFRecMpeg : public win::TDialog {
 public:
   // Creates the window hidden; opens no device.
   explicit TFRecMpeg(HWND owner);
   // Frees the buffers and deletes the temporary file.
-  ~TFRecMpeg();
+  ~TFRecMpeg() override;
   TFRecMpeg(const TFRecMpeg&) = delete;
   TFRecMpeg& operator=(const TFRecMpeg&) = delete;
 
   // Shows the window modally; returns when it is closed (hidden).
-  void ShowModal();
+  void ShowModal() { TDialog::ShowModal(Owner()); }
   // The about button: the main window shows its about box with its top at
   // `top`, horizontally centred on `centreX`, owned by `owner`.
   std::function<void(HWND owner, int top, int centreX)> OnAbout;
 
-  HWND Handle() const { return window_.get(); }
   const std::wstring& TemporaryFile() const { return tempFile_; }
 
   // Control ids (the component names of the window).
@@ -51,24 +51,26 @@ public:
   void WaveInData(void* data, uint32_t size);
 
 private:
-  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
-  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
-  void CreateControls();
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void ReportFailure(const std::exception& e) override;
+  void OnCreate() override;
+  void OnCommand(int id, int code) override;
+  // Enter and Esc do nothing here; the close button only hides.
+  void OnOK() override {}
+  void OnCancel() override {}
+  void OnClose() override;
+  HWND InitialFocus() override { return nullptr; }
   void QueueBuffer();
   void ShowClock();
-  HWND Item(int id) const { return ::GetDlgItem(window_.get(), id); }
   bool StopDown() const;
   void SetTimer1(bool enabled);
 
-  HWND owner_;
-  win::Window window_;
-  win::GdiObject font_, fontLabel4_, fontLabel2_;
+  win::GdiObject fontLabel4_, fontLabel2_;
   win::Icon aboutGlyph_;
-  bool modal_ = false;
   bool timerOn_ = false;
 
   std::wstring tempFile_;
-  void* buffers_[2] = {nullptr, nullptr};
+  std::array<win::HeapBlock, 2> buffers_;
   std::atomic<int> index_{0};
   std::atomic<bool> paused_{false};
   recorder::TRecClock clock_;

@@ -11,7 +11,7 @@
 
 #include <functional>
 
-#include "base/WinHandles.h"
+#include "base/Window.h"
 
 namespace services {
 
@@ -52,18 +52,27 @@ public:
   // Whether the system currently holds the shortcut for this component. A
   // refused key leaves it false without any message.
   bool Registered() const { return Registered_; }
-  HWND ReceiverWindow() const { return ReceiverWindow_.get(); }
+  HWND ReceiverWindow() const { return ReceiverWindow_.Handle(); }
 
 private:
-  static LRESULT CALLBACK HotKeyWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  // The hidden window that the system posts WM_HOTKEY to.
+  class TReceiver : public win::TWindow {
+  public:
+    explicit TReceiver(TfisHotKey& component);
+
+  private:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    TfisHotKey& component_;
+  };
+
+  void HotKeyWindowProc();
   void RegisterKey();
   void UnregisterKey();
 
   bool Enabled_ = true;
   WORD Key_ = 0;
   bool Registered_ = false;
-  win::Window ReceiverWindow_;
-  WNDPROC SavedWindowProc_ = nullptr;
+  TReceiver ReceiverWindow_{*this};
 };
 
 }  // namespace services

@@ -6,7 +6,7 @@ set -euo pipefail
 need=(g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xauth
       gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
       cmake ninja-build googletest xdotool imagemagick espeak-ng sox lame
-      libwine-dev alsa-utils x11-utils dpkg-dev)
+      libwine-dev alsa-utils x11-utils dpkg-dev fonts-liberation)
 
 SUDO=
 [ "$(id -u)" -ne 0 ] && SUDO=sudo

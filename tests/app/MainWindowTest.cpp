@@ -48,6 +48,46 @@ TEST_F(MainWindow, StartsAsTheDesignedStripWithTheFirstFolderSelected) {
   EXPECT_TRUE(seam.boxes.empty()) << (seam.boxes.empty() ? "" : text::ToAnsi(seam.boxes[0].text));
 }
 
+// The strip's labels are drawn in its designed font and show whole: each
+// text, measured in the font the control itself reports, fits the control,
+// and the read-out row's elements do not overlap.
+TEST_F(MainWindow, LabelsShowWholeInTheStripsFont) {
+  MakeWindow();
+  HFONT font = reinterpret_cast<HFONT>(::SendMessageW(window->Handle(), WM_GETFONT, 0, 0));
+  ASSERT_NE(font, nullptr);
+  LOGFONTW lf{};
+  ::GetObjectW(font, sizeof lf, &lf);
+  EXPECT_STREQ(lf.lfFaceName, L"Arial");
+  EXPECT_EQ(lf.lfCharSet, EASTEUROPE_CHARSET);
+
+  auto fits = [&](int id) {
+    HWND c = window->Control(id);
+    if (!c) c = ::GetDlgItem(window->Control(app::idTime2Frm), id);
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(c, WM_GETFONT, 0, 0)), font) << "control " << id;
+    const SIZE text = app::TextExtent(c);
+    RECT r;
+    ::GetClientRect(c, &r);
+    EXPECT_LE(text.cx, r.right) << "control " << id << ": " << text::ToAnsi(app::WindowText(c));
+    EXPECT_LE(text.cy, r.bottom + 1) << "control " << id << ": " << text::ToAnsi(app::WindowText(c));
+  };
+  for (int id : {app::Label3, app::idTime1, app::LAB, app::idTime2, app::Label1, app::idTimeEdit2a,
+                 app::idTimeEdit2d, app::idTime2Sep1})
+    fits(id);
+  window->SetMillisMode(true, true);
+  EXPECT_EQ(Text(app::idTime2), L"00:00:00:000");
+  fits(app::idTime1);
+  fits(app::idTime2);
+
+  int reach = 0;
+  for (int id : {app::Label3, app::idTime1, app::idTimeSplit, app::LAB, app::idTime2}) {
+    RECT r;
+    ::GetWindowRect(window->Control(id), &r);
+    ::MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_GE(r.left, reach) << "control " << id << " overlaps the one before";
+    reach = r.right;
+  }
+}
+
 TEST_F(MainWindow, PlaysToTheEndAndReturnsToThePlayPicture) {
   UseList({Recording(recs, L"a.mp3")});
   MakeWindow();
@@ -227,9 +267,10 @@ TEST_F(MainWindow, AddingAFileCopiesItIntoTheFolderOfTheList) {
   ScratchDir elsewhere(L"src");
   std::wstring source = Recording(elsewhere, L"new one.mp3");
   std::wstring initial;
-  app::SetOpenFileDialog([&](HWND, const std::wstring& dir) -> std::optional<std::wstring> {
+  std::optional<std::wstring> choice = source;
+  OpenFileSeam dialog([&](HWND, const std::wstring& dir) -> std::optional<std::wstring> {
     initial = dir;
-    return source;
+    return choice;
   });
   Click(app::SpeedButton4);
   EXPECT_EQ(initial, L"C:\\");
@@ -239,14 +280,10 @@ TEST_F(MainWindow, AddingAFileCopiesItIntoTheFolderOfTheList) {
 
   // Cancelled: nothing changes; the stored folder is offered next time.
   std::string before = ReadBytes(kestrel::Lists[0].Path);
-  app::SetOpenFileDialog([&](HWND, const std::wstring& dir) -> std::optional<std::wstring> {
-    initial = dir;
-    return std::nullopt;
-  });
+  choice.reset();
   Click(app::SpeedButton4);
   EXPECT_EQ(initial, elsewhere.path().wstring());
   EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), before);
-  app::SetOpenFileDialog(nullptr);
 }
 
 TEST_F(MainWindow, TheDelayedStartWaitsThenLoadsTheNextRecording) {

@@ -7,7 +7,7 @@
 
 #include "WindowFixture.h"
 #include "codec/Mp3Fallback.h"
-#include "recorder/InputBox.h"
+#include "InputSeam.h"
 #include "recorder/RecMpeg.h"
 
 using namespace std::chrono_literals;
@@ -40,7 +40,7 @@ TEST_F(RecordButton, TheRecordButtonRecordsSavesListsAndPlaysADictation) {
   Click(app::idPlay);
   ASSERT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Running; }, 10s));
 
-  auto old = recorder::SetInputPresenter(
+  testing_support::InputSeam input(
       [](HWND, std::wstring_view, std::wstring_view, std::wstring_view) -> std::optional<std::wstring> {
         return L"dictation";
       });
@@ -59,7 +59,6 @@ TEST_F(RecordButton, TheRecordButtonRecordsSavesListsAndPlaysADictation) {
   });
   Click(app::SpeedButton5);  // returns when the recording window is closed
   driver.join();
-  recorder::SetInputPresenter(std::move(old));
 
   EXPECT_TRUE(wasStopped) << "playback went on under the recording window";
   ASSERT_TRUE(saved);

@@ -25,25 +25,6 @@ int g_counter = 0;
 
 }  // namespace
 
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  auto end = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() > end) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
-void Pump(std::chrono::milliseconds time) {
-  PumpUntil([] { return false; }, time);
-}
-
 void WindowTest::SetUp() {
   rootPath = L"Software\\VocorderTests\\W" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
              std::to_wstring(g_counter++);

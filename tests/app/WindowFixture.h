@@ -12,15 +12,16 @@
 #include <memory>
 
 #include "MessageSeam.h"
+#include "Pump.h"
+#include "Seams.h"
 #include "TestSupport.h"
 #include "app/MainWindow.h"
 #include "base/WinHandles.h"
 
 namespace testing_support {
 
-// Processes the thread's messages until the condition holds or time runs out.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
-void Pump(std::chrono::milliseconds time);
+// Answers the main window's open-file dialog for one scope.
+using OpenFileSeam = ScopedSeam<&app::SetOpenFileDialog, app::OpenFileDialog>;
 
 class WindowTest : public ::testing::Test {
 protected:

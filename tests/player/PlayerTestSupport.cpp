@@ -68,25 +68,6 @@ LRESULT CALLBACK NotifyLog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void PumpWaiting() {
-  MSG m;
-  while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&m);
-    ::DispatchMessageW(&m);
-  }
-}
-
-bool PumpUntil(const std::function<bool()>& done, unsigned timeoutMs) {
-  const ULONGLONG start = ::GetTickCount64();
-  for (;;) {
-    PumpWaiting();
-    if (done()) return true;
-    const ULONGLONG spent = ::GetTickCount64() - start;
-    if (spent >= timeoutMs) return done();
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(50, timeoutMs - spent)),
-                                QS_ALLINPUT);
-  }
-}
 
 std::wstring Media(const wchar_t* name) { return testing_support::FixturePath(std::wstring(L"player\\") + name); }
 

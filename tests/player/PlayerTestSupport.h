@@ -4,6 +4,8 @@
 
 #include "player/PlayerNotify.h"
 
+#include "Pump.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -31,11 +33,9 @@ private:
   HWND hwnd_ = nullptr;
 };
 
-// Dispatches this thread's messages until done() holds or timeoutMs passed;
-// returns done()'s last answer.
-bool PumpUntil(const std::function<bool()>& done, unsigned timeoutMs);
+using testing_support::PumpUntil;
 // Dispatches the messages already waiting.
-void PumpWaiting();
+inline void PumpWaiting() { testing_support::Pump(); }
 
 // <build>\fixtures\player\<name>
 std::wstring Media(const wchar_t* name);

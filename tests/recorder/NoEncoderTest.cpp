@@ -4,7 +4,7 @@
 
 #include "codec/Mp3Fallback.h"
 #include "lists/globals.h"
-#include "recorder/InputBox.h"
+#include "support/InputSeam.h"
 #include "support/MessageSeam.h"
 #include "support/TestSupport.h"
 #include "wave/TFWaveO.h"
@@ -32,7 +32,7 @@ TEST(NoEncoder, NoFileIsMadeAndSavingEndsSilentlyAfterResettingTheWindow) {
   kestrel::Lists = {kestrel::list{list, L"list", dir.dir()}};
   kestrel::ListIndex = 0;
   int asked = 0;
-  auto old = recorder::SetInputPresenter([&](HWND, auto, auto, auto) {
+  testing_support::InputSeam input([&](HWND, auto, auto, auto) {
     ++asked;
     return std::optional<std::wstring>(L"never");
   });
@@ -52,6 +52,5 @@ TEST(NoEncoder, NoFileIsMadeAndSavingEndsSilentlyAfterResettingTheWindow) {
   EXPECT_EQ(asked, 0);
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_EQ(testing_support::ReadBytes(list), "");
-  recorder::SetInputPresenter(std::move(old));
   kestrel::Lists.clear();
 }

@@ -7,7 +7,7 @@
 #include "codec/Mp3Fallback.h"
 #include "lists/globals.h"
 #include "player/TPlayer.h"
-#include "recorder/InputBox.h"
+#include "support/InputSeam.h"
 #include "recorder/RecPaths.h"
 #include "support/MessageSeam.h"
 #include "support/TestSupport.h"
@@ -48,20 +48,17 @@ struct ListFixture {
 
 // Answers the input box and remembers what it asked.
 struct InputSeam {
-  explicit InputSeam(std::optional<std::wstring> a) : answer(std::move(a)) {
-    old = recorder::SetInputPresenter([this](HWND, std::wstring_view c, std::wstring_view p, std::wstring_view v) {
-      caption = c;
-      prompt = p;
-      value = v;
-      ++asked;
-      return answer;
-    });
-  }
-  ~InputSeam() { recorder::SetInputPresenter(std::move(old)); }
+  explicit InputSeam(std::optional<std::wstring> a) : answer(std::move(a)) {}
   std::optional<std::wstring> answer;
   std::wstring caption, prompt, value;
   int asked = 0;
-  recorder::InputPresenter old;
+  testing_support::InputSeam seam{[this](HWND, std::wstring_view c, std::wstring_view p, std::wstring_view v) {
+    caption = c;
+    prompt = p;
+    value = v;
+    ++asked;
+    return answer;
+  }};
 };
 
 int SecondsShown(TFRecMpeg& rec) { return _wtoi(TextOf(rec, TFRecMpeg::idLabel4).c_str()); }

@@ -4,20 +4,6 @@
 
 namespace services_test {
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = ::GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-    if (done()) return true;
-    if (::GetTickCount() - start > timeoutMs) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
-
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();
   while (!done()) {

@@ -8,10 +8,11 @@
 #include <functional>
 #include <string>
 
+#include "Pump.h"
+
 namespace services_test {
 
-// Runs the calling thread's messages until `done` holds or `timeoutMs` pass.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+using testing_support::PumpUntil;
 
 // Polls `done` (without pumping) until it holds or `timeoutMs` pass.
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000);

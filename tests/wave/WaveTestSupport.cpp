@@ -6,20 +6,6 @@
 
 namespace wave_test {
 
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-  const ULONGLONG until = ::GetTickCount64() + ms;
-  for (;;) {
-    if (done()) return true;
-    if (::GetTickCount64() >= until) return done();
-    MSG m;
-    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&m);
-      ::DispatchMessageW(&m);
-    }
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
-
 double MeanDifference(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
   if (n == 0) return 255;

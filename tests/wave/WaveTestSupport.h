@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "Pump.h"
+
 namespace wave_test {
 
-// Runs the calling thread's messages until `done` holds or `ms` passed;
-// returns done()'s last answer.
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 10000);
+using testing_support::PumpUntil;
 
 // Mean of |a[i] - b[i]| over the shorter length, as unsigned 8-bit samples.
 double MeanDifference(const std::string& a, const std::string& b);

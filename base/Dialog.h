@@ -1,0 +1,115 @@
+// The modal dialogs of the program: a window on TWindow built once from one
+// table per dialog, hidden between uses and shown again by ShowModal. A
+// dialog class is its table plus the handlers it needs:
+//
+//   const win::DialogItem kItems[] = {{IDOK, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 8, 8, 75, 23}, ...};
+//   const win::DialogTemplate kBox{L"Caption", 200, 80, {L"MS Sans Serif", 8}, kItems};
+//   class TFooBox : public win::TDialog { TFooBox() : TDialog(kBox) {} void OnInit() override; ... };
+//
+// Enter presses the template's enterId (or the push button that has the
+// focus), Esc presses its escapeId; 0 makes the key do nothing. The font of
+// the template is set on every control.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "base/WinHandles.h"
+#include "base/Window.h"
+
+namespace win {
+
+struct DialogItem {
+  int id;
+  const wchar_t* cls;  // L"BUTTON", L"STATIC", L"EDIT", PROGRESS_CLASSW, ...
+  const wchar_t* text;
+  DWORD style;         // WS_CHILD | WS_VISIBLE are added
+  int x, y, width, height;  // pixels in the client area
+  DWORD exStyle = 0;
+};
+
+struct DialogFont {
+  const wchar_t* face = L"MS Sans Serif";
+  int points = 8;
+  BYTE charset = DEFAULT_CHARSET;
+};
+
+enum class Placement {
+  CentreOwner,       // centred over the owner on every showing
+  CentreScreen,      // centred on the screen on every showing
+  CentreScreenOnce,  // centred on the screen when created; then where the user left it
+};
+
+struct DialogTemplate {
+  const wchar_t* caption;
+  int clientWidth, clientHeight;
+  DialogFont font;
+  std::span<const DialogItem> items;
+  int enterId = IDOK;
+  int escapeId = IDCANCEL;
+  Placement placement = Placement::CentreOwner;
+  DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  DWORD exStyle = WS_EX_DLGMODALFRAME;
+  const wchar_t* className = L"VocorderDialog";
+};
+
+// A font made from a face, a size in points and a character set, for the
+// screen's resolution.
+HFONT CreatePointFont(const DialogFont& font, bool bold = false);
+
+class TDialog : public TWindow {
+public:
+  explicit TDialog(const DialogTemplate& dialog) : template_(dialog) {}
+  ~TDialog() override;
+
+  // Builds the window and its controls (hidden). Called by the first
+  // ShowModal; false when the window could not be made.
+  bool Create(HWND owner);
+  // Shows the dialog modally over `owner` (disabled meanwhile) and returns
+  // the result given to EndModal; IDCANCEL when it could not be shown.
+  int ShowModal(HWND owner);
+  // Ends the modal loop; the dialog is hidden, not destroyed.
+  void EndModal(int result);
+  bool IsShownModal() const { return modal_; }
+
+  // Presses a button as a click would (nothing when it is disabled).
+  void Press(int id);
+  std::wstring ItemText(int id) const;
+  void SetItemText(int id, std::wstring_view text);
+
+protected:
+  // Once, after the controls were made.
+  virtual void OnCreate() {}
+  // Each time before the dialog is shown.
+  virtual void OnInit() {}
+  // A control's notification other than IDOK / IDCANCEL clicks.
+  virtual void OnCommand(int id, int code);
+  virtual void OnOK() { EndModal(IDOK); }
+  virtual void OnCancel() { EndModal(IDCANCEL); }
+  // The title bar's close button.
+  virtual void OnClose() { OnCancel(); }
+  // Where the dialog appears; by default as its template says.
+  virtual void Place();
+  // The control that takes the focus when shown: the first tab stop.
+  virtual HWND InitialFocus();
+
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  const DialogTemplate& Template() const { return template_; }
+  HWND Owner() const { return owner_; }
+
+private:
+  // Enter and Esc as the template says; true when the key was taken.
+  bool TranslateDialogKey(const MSG& m);
+
+  const DialogTemplate& template_;
+  GdiObject font_;
+  HWND owner_ = nullptr;
+  bool modal_ = false;
+  int result_ = IDCANCEL;
+};
+
+}  // namespace win
