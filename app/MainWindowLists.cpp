@@ -5,6 +5,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include "app/About.h"
 #include "app/MainWindow.h"
 #include "recorder/RecMpeg.h"
 #include "base/Files.h"
@@ -348,7 +349,10 @@ void TfrmVocorder::btnKonecClick() { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 void TfrmVocorder::SpeedButton5Click() {
   if (PlayerBusy()) idStopClick();
-  if (!FRecMpeg_) FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
+  if (!FRecMpeg_) {
+    FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
+    FRecMpeg_->OnAbout = [this](HWND owner, int top, int centreX) { FAbout_->ShowModalAt(owner, top, centreX); };
+  }
   FRecMpeg_->ShowModal();
   // A saved recording has been added to the list file.
   idChangeListClick();
