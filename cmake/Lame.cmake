@@ -27,7 +27,7 @@ set(VOCORDER_LAME_INCLUDE ${_lame_out}/include CACHE INTERNAL "")
 
 add_custom_command(
   OUTPUT ${_lame_out}/libmp3lame-0.dll ${_lame_out}/include/lame/lame.h
-  COMMAND ${_lame_script} ${_lame_out} ${VOCORDER_LAME_CACHE} ${VOCORDER_LAME_VERSION}
+  COMMAND ${_lame_script} ${_lame_out} ${VOCORDER_LAME_CACHE} ${VOCORDER_LAME_VERSION} ${VOCORDER_HOST}
   DEPENDS ${_lame_script}
   COMMENT "LAME ${VOCORDER_LAME_VERSION} DLL from the distribution's source package"
   VERBATIM)

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds everything into ./build (or $VOCORDER_BUILD_DIR).
+# Configures and builds everything into ./build (or $VOCORDER_BUILD_DIR), for
+# the Windows target this machine can run (tools/arch.sh; VOCORDER_ARCH sets
+# it).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VOCORDER_BUILD_DIR:-$top/build}"
-cmake -S "$top" -B "$build" -G Ninja >/dev/null
+arch="$("$top/tools/arch.sh")"
+cmake -S "$top" -B "$build" -G Ninja -DVOCORDER_ARCH="$arch" >/dev/null
 cmake --build "$build" "$@"

@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite under Wine.
+# Where the tests run on the x86_64 build (tools/arch.sh), the shipping 32-bit
+# program, add-in and codec are compiled as well.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/tools/setup.sh"
 "$top/tools/build.sh"
+if [ "$("$top/tools/arch.sh")" != i686 ]; then
+  echo "Compiling the 32-bit program, add-in and codec into build-i686/"
+  VOCORDER_ARCH=i686 VOCORDER_BUILD_DIR="${VOCORDER_I686_BUILD_DIR:-$top/build-i686}" \
+    "$top/tools/build.sh" --target Vocorder VocorderAddIn vocorder_mp3_acm
+fi
 cd "${VOCORDER_BUILD_DIR:-$top/build}"
 ctest --output-on-failure -j2 "$@"

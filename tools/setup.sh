@@ -3,10 +3,31 @@
 # Idempotent: does nothing when everything is present. Run as root (or with sudo).
 set -euo pipefail
 
-need=(g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xauth
-      gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
-      cmake ninja-build googletest xdotool imagemagick espeak-ng sox lame
-      libwine-dev alsa-utils x11-utils dpkg-dev fonts-liberation)
+top="$(cd "$(dirname "$0")/.." && pwd)"
+# Where the kernel runs 32-bit programs, the program is built for i686 and run
+# under 32-bit Wine; where it cannot, for x86_64 under wine64 (tools/arch.sh).
+arch="$("$top/tools/arch.sh")"
+
+# Every program the build, the tests, the benchmarks and the demo call:
+need=(
+  # cross compiler, resource compiler and widl (type library of the add-in);
+  # the i686 compiler always, since the program ships for 32-bit Windows
+  g++-mingw-w64-i686 mingw-w64-tools libwine-dev
+  cmake ninja-build googletest
+  # the MP3 encoder library, built from its source package (dpkg-source, make)
+  dpkg-dev make
+  # running and testing the programs: an X server, keys typed from outside,
+  # Arial's metrics for the layouts
+  xvfb xdotool fonts-liberation
+  # spoken fixtures and demo recordings
+  espeak-ng sox lame python3
+)
+if [ "$arch" = i686 ]; then
+  # 32-bit Wine and the playback codecs its DirectShow uses
+  need+=(wine wine32:i386 gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386)
+else
+  need+=(g++-mingw-w64-x86-64 wine wine64 gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+fi
 
 SUDO=
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
@@ -49,7 +70,7 @@ for p in "${need[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "$arch" = i686 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 apt_update

@@ -3,16 +3,17 @@
 # distribution's own source package, and copies it with its header and
 # licence into the output folder.
 #
-#   build-lame.sh OUTDIR CACHEDIR VERSION
+#   build-lame.sh OUTDIR CACHEDIR VERSION [HOST]
 #
-# The finished build is kept in CACHEDIR/lame-VERSION-i686 and reused by every
+# HOST is the MinGW target (i686-w64-mingw32 unless given). The finished build
+# is kept in CACHEDIR/lame-VERSION-ARCH and reused by every
 # later build folder; nothing is fetched except through apt-get source.
 set -euo pipefail
 out="$1"
 cache="$2"
 version="$3"
-host=i686-w64-mingw32
-cached="$cache/lame-$version-i686"
+host="${4:-i686-w64-mingw32}"
+cached="$cache/lame-$version-${host%%-*}"
 
 install_into_out() {
   mkdir -p "$out/include/lame"
