@@ -238,6 +238,8 @@ void TfrmVocorder::CreateControls() {
     ::AppendMenuW(idPopup_.get(), MF_STRING, kPopupFirst + bit, kElements[bit].caption);
   mLayouts_ = ::CreatePopupMenu();
   ::AppendMenuW(idPopup_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mLayouts_), L"Layouts");
+  // Every control in the strip's font, those inside the blocks too.
+  ApplyFont(static_cast<HFONT>(font_.get()));
 }
 
 // The read-out row as designed: its titles as wide as their text in the
