@@ -13,6 +13,7 @@
 
 #include "app/Controls.h"
 #include "app/UserStore.h"
+#include "base/Registry.h"
 #include "base/WinHandles.h"
 #include "base/Window.h"
 #include "lists/KestrelLists.h"
@@ -138,7 +139,8 @@ public:
   void SelectArtistItem(int index) override;
   void SelectSongItem(int index) override;
   int SelectedSongItem() override;
-  void SetGroupButton(int bitmapResource, const std::wstring& hint) override;
+  void SelectArtistItemWithoutPlaying(int index) override;
+  void ShowGrouped(bool grouped) override;
   void SetListButtonsEnabled(bool enabled) override;
   void SetNextPrevEnabled(bool next, bool prev) override;
 
@@ -192,7 +194,7 @@ private:
   win::Menu idPopup_;
   HMENU mLayouts_ = nullptr;  // a submenu of idPopup_, freed with it
   Hints hints_;
-  UserStore store_;
+  reg::UserStore store_;
   UINT timerInterval_ = 0;
   bool lowColour_ = false;
   std::array<win::GdiObject, 20> glyphs_;
@@ -222,6 +224,7 @@ private:
   bool DelayPending = false;
   bool DelayCancel = false;
   bool SelectBusy = false;
+  bool selectingWithoutPlaying_ = false;  // the list model refills the combo boxes
   bool AutoNextPending = false;
   std::wstring FolderPath;
   int PlayGlyph = 0;

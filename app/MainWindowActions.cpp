@@ -4,7 +4,7 @@
 #include "app/About.h"
 #include "app/MainWindow.h"
 #include "base/Text.h"
-#include "lists/KestrelErrors.h"
+#include "core/KestrelErrors.h"
 #include "services/Email.h"
 
 namespace app {

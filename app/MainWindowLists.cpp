@@ -3,15 +3,17 @@
 // reloading, choosing the folder and copying a file into it.
 #include <windows.h>
 #include <commdlg.h>
-#include <shellapi.h>
 
 #include "app/About.h"
 #include "app/MainWindow.h"
+#include "app/resource.h"
 #include "recorder/RecMpeg.h"
 #include "base/Files.h"
+#include "base/ScopeExit.h"
 #include "base/Text.h"
-#include "lists/KestrelErrors.h"
-#include "lists/KestrelUtils.h"
+#include "core/KestrelErrors.h"
+#include "core/KestrelUtils.h"
+#include "lists/ListFile.h"
 #include "settings/KestrelSettings.h"
 
 namespace app {
@@ -51,38 +53,6 @@ std::wstring ComboText(HWND combo, int index) {
   return s;
 }
 
-// The list file's lines, for appending to it.
-std::vector<std::wstring> ReadListLines(const std::wstring& path) {
-  std::vector<std::wstring> lines;
-  auto bytes = files::ReadAll(path);
-  if (!bytes) return lines;
-  std::wstring content = text::FromAnsi(*bytes);
-  size_t start = 0;
-  for (size_t i = 0; i <= content.size(); ++i) {
-    if (i < content.size() && content[i] != L'\r' && content[i] != L'\n') continue;
-    std::wstring_view line = text::Trim(std::wstring_view(content).substr(start, i - start));
-    if (!line.empty()) lines.emplace_back(line);
-    start = i + 1;
-  }
-  return lines;
-}
-
-bool WriteListLines(const std::wstring& path, const std::vector<std::wstring>& lines) {  // CR LF each
-  std::wstring content;
-  for (const auto& l : lines) content += l + L"\r\n";
-  return files::WriteAll(path, text::ToAnsi(content));
-}
-
-// A double-NUL-terminated path list for the shell's file operation; ";"
-// separates paths there too.
-std::wstring ShellPathList(const std::wstring& path) {
-  std::wstring s = path;
-  for (auto& c : s)
-    if (c == L';') c = L'\0';
-  s.push_back(L'\0');
-  return s;
-}
-
 }  // namespace
 
 OpenFileDialog SetOpenFileDialog(OpenFileDialog dialog) { return std::exchange(FileDialog(), std::move(dialog)); }
@@ -103,6 +73,12 @@ void TfrmVocorder::SelectArtistItem(int index) {
   cmbArtistsChange();
 }
 
+void TfrmVocorder::SelectArtistItemWithoutPlaying(int index) {
+  bool outer = std::exchange(selectingWithoutPlaying_, true);
+  ScopeExit done([this, outer] { selectingWithoutPlaying_ = outer; });
+  SelectArtistItem(index);
+}
+
 void TfrmVocorder::SelectSongItem(int index) {
   ::SendMessageW(Control(cmbSongs), CB_SETCURSEL, index, 0);
   kestrel::CurrentSong = index;
@@ -111,9 +87,9 @@ void TfrmVocorder::SelectSongItem(int index) {
 
 int TfrmVocorder::SelectedSongItem() { return ComboIndex(Control(cmbSongs)); }
 
-void TfrmVocorder::SetGroupButton(int bitmapResource, const std::wstring& hint) {
-  SetFlatButtonGlyph(Control(idGroup), Glyph(bitmapResource));
-  hints_.Set(Control(idGroup), hint);
+void TfrmVocorder::ShowGrouped(bool grouped) {
+  SetFlatButtonGlyph(Control(idGroup), Glyph(grouped ? IDB_GROUPED : IDB_UNGROUPED));
+  hints_.Set(Control(idGroup), grouped ? L"Ungroup Songs From Their Artist (F7)" : L"Group Songs To Their Artist (F7)");
 }
 
 void TfrmVocorder::SetListButtonsEnabled(bool enabled) {
@@ -192,7 +168,7 @@ void TfrmVocorder::cmbSongsChange() {
   kestrel::CurrentSong = k;
   hints_.Set(songs, k >= 0 ? ComboText(songs, k) : std::wstring());
   kestrel::UpdateNextPrevButtons();
-  if (kestrel::Settings.PlaySelected && k >= 0) {
+  if (kestrel::Settings.PlaySelected && !selectingWithoutPlaying_ && k >= 0) {
     if (kestrel::Settings.EnableTime3) {
       bool leave = false;
       WaitForDelayedStart(leave);
@@ -202,10 +178,7 @@ void TfrmVocorder::cmbSongsChange() {
     // shown. SelectBusy comes back down whatever the player says.
     SelectBusy = true;
     DelayPending = false;
-    struct Done {
-      bool& busy;
-      ~Done() { busy = false; }
-    } done{SelectBusy};
+    ScopeExit done([this] { SelectBusy = false; });
     if (Player_->State() != PlayerState::Stopped) idStopClick();
     idPlayClick();
     idStopClick();
@@ -269,7 +242,7 @@ void TfrmVocorder::SpeedButton3Click() {
 }
 
 void TfrmVocorder::LoadDefaultFolder() {
-  FolderPath = DocumentsFolder();
+  FolderPath = reg::DocumentsFolder();
   store_.Write(L"Dir_MP3s", FolderPath);
   ShowFolderFiles(false);
 }
@@ -290,7 +263,8 @@ void TfrmVocorder::ShowFolderFiles(bool fromBrowser) {
     return;
   }
   if (kestrel::Lists.empty()) return;
-  WriteListLines(kestrel::Lists[kestrel::ListIndex].Path, paths);
+  // A list that could not be written stays as it was (and was reported).
+  if (!kestrel::WriteListFile(kestrel::Lists[kestrel::ListIndex].Path, paths)) return;
   idChangeListClick();
   SetCaptionFromFolders();
 }
@@ -313,36 +287,17 @@ void TfrmVocorder::SpeedButton4Click() {
 
   if (kestrel::Lists.empty()) return;
   const std::wstring listFile = kestrel::Lists[kestrel::ListIndex].Path;
-  std::vector<std::wstring> lines = ReadListLines(listFile);
+  std::vector<std::wstring> lines = kestrel::ReadListFile(listFile).value_or(std::vector<std::wstring>());
   std::wstring target = lines.empty() ? std::wstring() : kestrel::ExtractFilePath(lines.front());
-  if (target.empty()) target = kestrel::IncludeTrailingBackslash(DocumentsFolder());
+  if (target.empty()) target = kestrel::IncludeTrailingBackslash(reg::DocumentsFolder());
 
-  std::wstring from = ShellPathList(*chosen), to = ShellPathList(target);
-  SHFILEOPSTRUCTW op{};
-  op.hwnd = ::GetDesktopWindow();
-  op.wFunc = FO_COPY;
-  op.pFrom = from.c_str();
-  op.pTo = to.c_str();
-  op.fFlags = FOF_ALLOWUNDO | FOF_FILESONLY | FOF_RENAMEONCOLLISION | FOF_WANTMAPPINGHANDLE;
-  int r = ::SHFileOperationW(&op);
+  files::ShellCopyResult copy =
+      files::ShellCopy(*chosen, target, {.renameOnCollision = true, .semicolonsSeparate = true});
+  if (!copy.done) return;
   // On a collision the shell names the copy anew; the list gets that name.
-  std::wstring name = kestrel::ExtractFileName(*chosen);
-  if (op.hNameMappings) {
-    struct Mappings {
-      UINT count;
-      SHNAMEMAPPINGW* items;
-    };
-    auto* m = static_cast<Mappings*>(op.hNameMappings);
-    if (m->count > 0 && m->items[0].pszNewPath)
-      name = kestrel::ExtractFileName(std::wstring(m->items[0].pszNewPath, m->items[0].cchNewPath));
-    ::SHFreeNameMappings(op.hNameMappings);
-  }
-  if (r != 0 || op.fAnyOperationsAborted) return;
+  std::wstring name = kestrel::ExtractFileName(copy.newPath.empty() ? *chosen : copy.newPath);
   // Appended as a line of its own; the rest of the file stays as it was.
-  std::string bytes = files::ReadAll(listFile).value_or(std::string());
-  if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
-  bytes += text::ToAnsi(target + name + L"\r\n");
-  if (files::WriteAll(listFile, bytes)) idChangeListClick();
+  if (kestrel::AppendListLine(listFile, target + name)) idChangeListClick();
 }
 
 void TfrmVocorder::btnKonecClick() { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }

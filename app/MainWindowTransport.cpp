@@ -3,9 +3,10 @@
 // and the milliseconds mode.
 #include "app/MainWindow.h"
 #include "app/MediaTime.h"
+#include "base/ScopeExit.h"
 #include "base/Text.h"
-#include "lists/KestrelErrors.h"
-#include "lists/KestrelUtils.h"
+#include "core/KestrelErrors.h"
+#include "core/KestrelUtils.h"
 #include "player/PlayerError.h"
 #include "settings/KestrelSettings.h"
 
@@ -159,10 +160,7 @@ void TfrmVocorder::StepTo(int fill, int pixel) {
   if (!PlayerBusy()) return;
   BarPolling = false;
   SetBarFill(fill < 0 ? 0 : fill);
-  struct Again {
-    bool& polling;
-    ~Again() { polling = true; }
-  } again{BarPolling};
+  ScopeExit again([this] { BarPolling = true; });
   Player_->SeekToBarPixel(FrameWidth(), pixel, kBarMargin);
 }
 
@@ -228,10 +226,7 @@ void TfrmVocorder::SpeedButton2MouseUp() {
 void TfrmVocorder::idTrackBarMouseDown(const BlockMouse& m) {
   if (!BarPolling || m.message != WM_LBUTTONDOWN) return;
   BarPolling = false;
-  struct Again {
-    bool& polling;
-    ~Again() { polling = true; }
-  } again{BarPolling};
+  ScopeExit again([this] { BarPolling = true; });
   Player_->SeekToBarPixel(FrameWidth(), m.pt.x + kBarMargin, kBarMargin);
 }
 
@@ -240,10 +235,7 @@ void TfrmVocorder::idTrackFrmMouseDown(const BlockMouse& m) {
   if ((m.keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL)) != MK_LBUTTON) return;
   if (::GetKeyState(VK_MENU) < 0) return;
   BarPolling = false;
-  struct Again {
-    bool& polling;
-    ~Again() { polling = true; }
-  } again{BarPolling};
+  ScopeExit again([this] { BarPolling = true; });
   Player_->SeekToBarPixel(FrameWidth(), m.pt.x, kBarMargin);
 }
 
@@ -257,10 +249,7 @@ void TfrmVocorder::sldVolumeMouseDown(const BlockMouse& m) {
 void TfrmVocorder::sldVolumeMouseMove(const BlockMouse& m) {
   if (!Dragging || !VolumePolling) return;
   VolumePolling = false;
-  struct Again {
-    bool& polling;
-    ~Again() { polling = true; }
-  } again{VolumePolling};
+  ScopeExit again([this] { VolumePolling = true; });
   RECT groove = ClientRectOf(hwnd_, Control(sldVolumeFrm)), knob = ClientRectOf(hwnd_, Control(sldVolume));
   int offset = Player_->SliderOffsetToVolume(groove.bottom - groove.top, knob.bottom - knob.top,
                                              knob.top + m.pt.y - groove.top, 0, GrabOffset);
@@ -281,10 +270,7 @@ void TfrmVocorder::VolumeByHotKey(int direction) {
   if (top < groove.top) top = groove.top;
   if (top > groove.bottom - height) top = groove.bottom - height;
   VolumePolling = false;
-  struct Again {
-    bool& polling;
-    ~Again() { polling = true; }
-  } again{VolumePolling};
+  ScopeExit again([this] { VolumePolling = true; });
   int offset = Player_->SliderOffsetToVolume(grooveHeight, height, top - groove.top + direction, 0, 0);
   ::SetWindowPos(Control(sldVolume), nullptr, knob.left, groove.top + offset, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -1,4 +1,4 @@
-// Time texts of the read-outs and the transport's step arithmetic; pure
+// The read-outs' time texts and the transport's step arithmetic; pure
 // functions over media time (100-ns units).
 #pragma once
 
@@ -6,13 +6,19 @@
 #include <string>
 #include <string_view>
 
+#include "base/TimeText.h"
+
 namespace app {
 
-// hh:mm:ss, or hh:mm:ss:mmm with milliseconds.
-std::wstring FormatMediaTime(int64_t t, bool withMillis);
+// hh:mm:ss, or hh:mm:ss:mmm with milliseconds: the read-outs' forms of the
+// program's one time formatter.
+inline std::wstring FormatMediaTime(int64_t t, bool withMillis) {
+  return text::FormatTime(t, withMillis ? text::TimeForm::HoursMinutesSecondsMillis
+                                        : text::TimeForm::HoursMinutesSeconds);
+}
 // "hh:mm:ss[:mmm]" or "ss:mmm"; any other text, or fields that are not
 // numbers, give 0.
-int64_t ParseMediaTime(std::wstring_view text);
+inline int64_t ParseMediaTime(std::wstring_view t) { return text::TimeStrToUnits(t); }
 
 // Pixels per slow step on a position bar of the frame width, for a recording
 // of the duration. A recording shorter than one unit (1.0535 s) steps 1.

@@ -5,7 +5,7 @@
 #include "base/Text.h"
 #include "lists/KestrelLists.h"
 #include "lists/KestrelParams.h"
-#include "lists/globals.h"
+#include "core/globals.h"
 #include "settings/KestrelSettings.h"
 
 namespace app {

@@ -4,7 +4,7 @@
 #include "app/Startup.h"
 #include "base/Text.h"
 #include "codec/Mp3Fallback.h"
-#include "lists/KestrelErrors.h"
+#include "core/KestrelErrors.h"
 #include "player/AudioDevices.h"
 #include "services/Mapi.h"
 

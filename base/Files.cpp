@@ -1,5 +1,8 @@
 #include "base/Files.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include "base/WinHandles.h"
 
 namespace files {
@@ -51,6 +54,47 @@ std::wstring ModulePath() {
     }
     buf.resize(buf.size() * 2);
   }
+}
+
+namespace {
+
+// A double-NUL-terminated path list.
+std::wstring PathList(std::wstring_view path, bool semicolonsSeparate) {
+  std::wstring s(path);
+  if (semicolonsSeparate)
+    for (auto& c : s)
+      if (c == L';') c = L'\0';
+  s.push_back(L'\0');
+  return s;
+}
+
+// The layout of the shell's name-mapping handle.
+struct NameMappings {
+  UINT count;
+  SHNAMEMAPPINGW* items;
+};
+
+}  // namespace
+
+ShellCopyResult ShellCopy(std::wstring_view from, std::wstring_view to, ShellCopyOptions options) {
+  std::wstring src = PathList(from, options.semicolonsSeparate), dst = PathList(to, options.semicolonsSeparate);
+  SHFILEOPSTRUCTW op{};
+  op.hwnd = ::GetDesktopWindow();
+  op.wFunc = FO_COPY;
+  op.pFrom = src.c_str();
+  op.pTo = dst.c_str();
+  op.fFlags = FOF_ALLOWUNDO | FOF_FILESONLY;
+  if (options.renameOnCollision) op.fFlags |= FOF_RENAMEONCOLLISION | FOF_WANTMAPPINGHANDLE;
+  int r = ::SHFileOperationW(&op);
+  ShellCopyResult result;
+  if (op.hNameMappings) {
+    auto* m = static_cast<NameMappings*>(op.hNameMappings);
+    if (m->count > 0 && m->items[0].pszNewPath)
+      result.newPath.assign(m->items[0].pszNewPath, static_cast<size_t>(m->items[0].cchNewPath));
+    ::SHFreeNameMappings(op.hNameMappings);
+  }
+  result.done = r == 0 && !op.fAnyOperationsAborted;
+  return result;
 }
 
 }  // namespace files

@@ -5,20 +5,23 @@
 #include <algorithm>
 #include <new>
 #include <numeric>
+#include <optional>
 #include <utility>
 
-#include "base/Files.h"
+#include "base/ScopeExit.h"
 #include "base/Text.h"
-#include "lists/KestrelErrors.h"
-#include "lists/KestrelUtils.h"
+#include "core/KestrelErrors.h"
+#include "core/KestrelUtils.h"
+#include "lists/ListFile.h"
 #include "lists/TableBuilder.h"
-#include "settings/KestrelSettings.h"
+#include "core/SettingsRecord.h"
 
 namespace kestrel {
 namespace {
 
 IListView* g_view = nullptr;
-int g_groupGlyph = 0;  // the glyph on idGroup; none at start
+std::optional<bool> g_shownGrouped;  // what the view was last told; nothing at start
+bool g_refilling = false;            // inside ReloadList: selections start no playback
 
 uint32_t UtcMillisecondsOfDay() {
   SYSTEMTIME t;
@@ -70,20 +73,6 @@ bool IsIllegalLine(std::wstring_view line) {
   return std::any_of(line.begin(), line.end(), [](wchar_t c) { return c < L' '; });
 }
 
-// Lines end with CR LF, LF or a lone CR; a Ctrl-Z ends the file.
-std::vector<std::wstring_view> SplitLines(std::wstring_view s) {
-  std::vector<std::wstring_view> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != L'\r' && s[i] != L'\n') continue;
-    lines.push_back(s.substr(start, i - start));
-    if (s[i] == L'\r' && i + 1 < s.size() && s[i + 1] == L'\n') ++i;
-    start = i + 1;
-  }
-  if (start < s.size()) lines.push_back(s.substr(start));
-  return lines;
-}
-
 // Numbering, then sorting or shuffling, as after every load.
 void FinishTable(ArtistTable& table, bool grouped, bool sorted, int randomTimes) {
   NumberDuplicates(table, grouped);
@@ -94,18 +83,12 @@ void FinishTable(ArtistTable& table, bool grouped, bool sorted, int randomTimes)
   }
 }
 
-// "PlaySelected" is off while the combo boxes are refilled, so that the
-// selections made here start no playback.
-class PlaySelectedOff {
-public:
-  PlaySelectedOff() : saved_(Settings.PlaySelected) { Settings.PlaySelected = false; }
-  ~PlaySelectedOff() { Settings.PlaySelected = saved_; }
-  PlaySelectedOff(const PlaySelectedOff&) = delete;
-  PlaySelectedOff& operator=(const PlaySelectedOff&) = delete;
-
-private:
-  bool saved_;
-};
+void SelectArtist(int index) {
+  if (g_refilling)
+    g_view->SelectArtistItemWithoutPlaying(index);
+  else
+    g_view->SelectArtistItem(index);
+}
 
 template <typename F>
 void Keyed(std::vector<std::string>& keys, size_t n, F textOf) {
@@ -133,7 +116,7 @@ void StableSortBy(std::vector<T>& items, F textOf) {
 
 void SetListView(IListView* view) {
   g_view = view;
-  g_groupGlyph = 0;
+  g_shownGrouped.reset();
 }
 
 ShuffleClock SetShuffleClock(ShuffleClock clock) {
@@ -247,26 +230,22 @@ void ShuffleList(ArtistTable& table) {
 bool LoadList(ArtistTable& table, bool grouped, bool sorted, int listIndex, int randomTimes) {
   if (listIndex < 0 || listIndex >= static_cast<int>(Lists.size())) return false;
   const std::wstring path = Lists[listIndex].Path;
-  auto bytes = files::ReadAll(path);
-  if (!bytes) {
+  auto lines = ReadListFile(path);
+  if (!lines) {
     ErrFileNotFound(path, false);
     return false;
   }
-  std::wstring content = text::FromAnsi(*bytes);
-  if (size_t z = content.find(L'\x1A'); z != std::wstring::npos) content.resize(z);
 
   ClearTable(table);
   TableBuilder builder(table, grouped);
   int illegal = 0;
-  for (std::wstring_view raw : SplitLines(content)) {
-    std::wstring_view line = text::Trim(raw);
-    if (line.empty()) continue;
+  for (const std::wstring& line : *lines) {
     if (IsIllegalLine(line)) {
       ++illegal;
       continue;
     }
     if (Settings.IncludeExisting && !FileExists(ResolveSongPath(line, listIndex))) continue;
-    if (!builder.Add(std::wstring(line))) return false;
+    if (!builder.Add(line)) return false;
   }
   if (illegal > 0) WarnIllegalSongs(path, illegal);
   FinishTable(table, grouped, sorted, randomTimes);
@@ -303,7 +282,10 @@ bool ReloadList(ArtistTable& table, bool grouped, bool sorted, bool fromMemory, 
       keepSelection = false;
     }
   }
-  PlaySelectedOff quiet;
+  // The combo boxes are refilled and the selection restored without
+  // starting playback.
+  bool outer = std::exchange(g_refilling, true);
+  ScopeExit done([outer] { g_refilling = outer; });
   bool ok = fromMemory ? RebuildList(table, grouped, sorted, randomTimes)
                        : LoadList(table, grouped, sorted, ListIndex, randomTimes);
   if (!ok) return false;
@@ -320,11 +302,9 @@ void FillArtists(const ArtistTable& table, bool grouped) {
   if (!g_view) return;
   g_view->ClearArtists();
   for (const artist& a : table.Artists) g_view->AddArtistItem(a.Name);
-  int glyph = grouped ? kGroupedGlyph : kUngroupedGlyph;
-  if (glyph != g_groupGlyph) {
-    g_groupGlyph = glyph;
-    g_view->SetGroupButton(glyph, grouped ? L"Ungroup Songs From Their Artist (F7)"
-                                          : L"Group Songs To Their Artist (F7)");
+  if (g_shownGrouped != grouped) {
+    g_shownGrouped = grouped;
+    g_view->ShowGrouped(grouped);
   }
   if (table.Count == 0 || (table.Count == 1 && table.Artists[0].Count < 2))
     g_view->SetListButtonsEnabled(false);
@@ -333,7 +313,7 @@ void FillArtists(const ArtistTable& table, bool grouped) {
 }
 
 void SelectFirstArtist() {
-  if (g_view && g_view->ArtistItemCount() > 0) g_view->SelectArtistItem(0);
+  if (g_view && g_view->ArtistItemCount() > 0) SelectArtist(0);
 }
 
 void SelectArtistAndSong(const ArtistTable& table, bool grouped, std::wstring_view name, std::wstring_view title,
@@ -345,7 +325,7 @@ void SelectArtistAndSong(const ArtistTable& table, bool grouped, std::wstring_vi
       SelectFirstArtist();
       return;
     }
-    g_view->SelectArtistItem(i);
+    SelectArtist(i);
     if (!grouped || !withSong) return;
     int k = FindSong(table, i, title, false);
     if (k == -1)
@@ -358,7 +338,7 @@ void SelectArtistAndSong(const ArtistTable& table, bool grouped, std::wstring_vi
   if (i == -1)
     WarnSongGone(name, title);
   else
-    g_view->SelectArtistItem(i);
+    SelectArtist(i);
 }
 
 bool HasNextSong() {

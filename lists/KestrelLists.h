@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "lists/globals.h"
+#include "core/globals.h"
 
 namespace kestrel {
 
@@ -20,22 +20,25 @@ public:
   virtual void ClearSongs() = 0;    // cmbSongs
   virtual void AddArtistItem(const std::wstring& name) = 0;
   virtual int ArtistItemCount() = 0;
-  // Sets cmbArtists to the index and runs cmbArtistsChange.
+  // Sets cmbArtists to the index and runs cmbArtistsChange, which starts
+  // playing the first recording when the user's settings say so.
   virtual void SelectArtistItem(int index) = 0;
+  // The same, but the recording is only selected, never played: the list
+  // model's own refills must not start playback.
+  virtual void SelectArtistItemWithoutPlaying(int index) = 0;
   // Sets cmbSongs to the index (no change handler runs).
   virtual void SelectSongItem(int index) = 0;
   // The index selected in cmbSongs, -1 for none.
   virtual int SelectedSongItem() = 0;
-  virtual void SetGroupButton(int bitmapResource, const std::wstring& hint) = 0;
+  // Whether the table is grouped now; told only when it changes (and once
+  // after SetListView). The window chooses the group button's picture and hint.
+  virtual void ShowGrouped(bool grouped) = 0;
   // idGroup, idSort, idRandom and idFind together.
   virtual void SetListButtonsEnabled(bool enabled) = 0;
   virtual void SetNextPrevEnabled(bool next, bool prev) = 0;
 };
 
 void SetListView(IListView* view);
-
-inline constexpr int kGroupedGlyph = 408;
-inline constexpr int kUngroupedGlyph = 108;
 
 // The clock the shuffle seeds from: milliseconds since midnight, UTC.
 using ShuffleClock = std::function<uint32_t()>;

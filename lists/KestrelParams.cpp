@@ -4,9 +4,10 @@
 
 #include "base/Files.h"
 #include "base/Text.h"
-#include "lists/KestrelErrors.h"
-#include "lists/KestrelUtils.h"
-#include "lists/globals.h"
+#include "core/KestrelErrors.h"
+#include "core/KestrelUtils.h"
+#include "core/globals.h"
+#include "lists/ListFile.h"
 
 namespace kestrel {
 namespace {
@@ -139,8 +140,9 @@ void ReadPlayerIni(std::wstring_view appDir) {
   ListDir.clear();
 
   // The program's own list starts empty at every run. A program folder that
-  // cannot be written leaves the old file as it was.
-  files::WriteAll(AppDir + L"listdir.m3u", {});
+  // cannot be written leaves the old file as it was, without a message:
+  // the list file named in "Player.ini" may well be another one.
+  WriteListFile(AppDir + L"listdir.m3u", {}, WriteFailure::Quiet);
 
   auto bytes = files::ReadAll(L"Player.ini");
   if (!bytes) ErrFileNotFound(L"Player.ini", true);

@@ -2,7 +2,7 @@
 
 #include "base/Text.h"
 #include "lists/KestrelLists.h"
-#include "lists/KestrelUtils.h"
+#include "core/KestrelUtils.h"
 
 namespace kestrel {
 namespace {

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "lists/globals.h"
+#include "core/globals.h"
 
 namespace kestrel {
 

@@ -1,11 +1,13 @@
 #include "recorder/RecMpeg.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
+#include "base/Files.h"
+#include "base/Registry.h"
 #include "base/Text.h"
-#include "lists/KestrelErrors.h"
-#include "lists/KestrelUtils.h"
+#include "core/KestrelErrors.h"
+#include "core/KestrelUtils.h"
+#include "lists/ListFile.h"
 #include "recorder/InputBox.h"
 
 namespace {
@@ -174,13 +176,13 @@ void TFRecMpeg::Timer1Timer() {
 
 void TFRecMpeg::Button1Click() {
   const std::wstring listFile = recorder::CurrentListFile();
-  std::optional<std::vector<std::wstring>> lines = recorder::ReadLines(listFile);
+  std::optional<std::vector<std::wstring>> lines = kestrel::ReadListFile(listFile);
   if (!lines) {
     kestrel::ShowMessageBox(hwnd_, FileOpenError(listFile), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
     return;
   }
   const std::wstring folder =
-      recorder::RecordingsFolder(*lines, recorder::StoredRecordingsFolder(), recorder::DocumentsFolder());
+      recorder::RecordingsFolder(*lines, reg::UserStore().Read(L"Dir_MP3s"), reg::DocumentsFolder());
 
   ::SendMessageW(Item(idStop), BM_SETCHECK, BST_UNCHECKED, 0);
   paused_ = false;
@@ -203,18 +205,9 @@ void TFRecMpeg::Button1Click() {
 
   old = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
   PumpWaiting();
-  std::wstring from = tempFile_ + L'\0', to = target + L'\0';
-  SHFILEOPSTRUCTW op{};
-  op.hwnd = ::GetDesktopWindow();
-  op.wFunc = FO_COPY;
-  op.pFrom = from.c_str();
-  op.pTo = to.c_str();
-  op.fFlags = FOF_ALLOWUNDO | FOF_FILESONLY;
-  ::SHFileOperationW(&op);
-  if (kestrel::FileExists(target)) {
-    lines->push_back(target);
-    if (!recorder::WriteLines(listFile, *lines)) kestrel::ErrWriteFile(listFile);
-  }
+  files::ShellCopy(tempFile_, target);
+  // A failed append has been reported; the list stays as it was.
+  if (kestrel::FileExists(target)) kestrel::AppendListLine(listFile, target);
   ::SetCursor(old);
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }

@@ -2,7 +2,6 @@
 // that they can be tested directly.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,12 +10,6 @@ namespace recorder {
 
 // The system temporary folder with "mpegrec_tmp.mp3".
 std::wstring TemporaryRecordingName();
-
-// The user root (HKEY_CURRENT_USER)\<program file name without extension>\Sets, value
-// "Dir_MP3s"; empty when missing.
-std::wstring StoredRecordingsFolder();
-// HKEY_CURRENT_USER ...\Explorer\Shell Folders, value "PERSONAL".
-std::wstring DocumentsFolder();
 
 // The folder of the first line (with its "\"); with no line, `stored`, or
 // `documents` when that is empty too.
@@ -28,10 +21,6 @@ std::wstring TargetName(const std::wstring& folder, const std::wstring& answer);
 
 // The current list file: the loaded list of the list model.
 std::wstring CurrentListFile();
-// The lines of a list file (ANSI text; CR, LF or CR LF ends a line), or
-// nothing when it cannot be read.
-std::optional<std::vector<std::wstring>> ReadLines(const std::wstring& path);
-bool WriteLines(const std::wstring& path, const std::vector<std::wstring>& lines);
 
 // Seconds, minutes and the progress bar's position of the elapsed-time display.
 struct TRecClock {

@@ -2,9 +2,9 @@
 
 #include <new>
 
-#include "lists/KestrelErrors.h"
+#include "core/KestrelErrors.h"
 #include "settings/KestrelSettings.h"
-#include "settings/Registry.h"
+#include "settings/SettingsKey.h"
 
 namespace kestrel {
 
@@ -74,9 +74,9 @@ void SelectLayout(int index) {
 }
 
 void StoreLayoutIndex(int index) {
-  if (!reg::SettingsKeyExists()) return;
+  if (!SettingsKeyExists()) return;
   win::Key key;
-  if (!reg::CreateSettingsKey(key)) {
+  if (!CreateSettingsKey(key)) {
     WarnRegistry();
     return;
   }

@@ -1,25 +1,12 @@
 #include "settings/KestrelSettings.h"
 
-#include "lists/KestrelErrors.h"
-#include "lists/globals.h"
+#include "core/KestrelErrors.h"
+#include "core/globals.h"
 #include "settings/KestrelLayouts.h"
-#include "settings/Registry.h"
+#include "settings/SettingsKey.h"
 
 namespace kestrel {
-
-TSettings Settings;
-
 namespace {
-
-bool Digits(std::wstring_view s, size_t at, size_t n, long long& v) {
-  if (at + n > s.size() || n == 0) return false;
-  v = 0;
-  for (size_t i = at; i < at + n; ++i) {
-    if (s[i] < L'0' || s[i] > L'9') return false;
-    v = v * 10 + (s[i] - L'0');
-  }
-  return true;
-}
 
 void ReadBool(HKEY key, const wchar_t* name, bool& field) {
   if (auto v = reg::ReadDword(key, name)) field = *v != 0;
@@ -93,28 +80,6 @@ bool StoreTimePair(HKEY key, const wchar_t* timeName, std::wstring_view text, co
 
 }  // namespace
 
-bool TryTimeStrToUnits(std::wstring_view t, long long& units) {
-  units = 0;
-  long long h = 0, m = 0, s = 0, ms = 0;
-  if (t.size() > 7) {
-    if (!Digits(t, 0, 2, h) || !Digits(t, 3, 2, m) || !Digits(t, 6, 2, s)) return false;
-    units = h * 36'000'000'000LL + m * 600'000'000LL + s * kUnitsPerSecond;
-    if (t.size() >= 10) {
-      if (!Digits(t, 9, std::min<size_t>(3, t.size() - 9), ms)) return false;
-      units += ms * 10'000;
-    }
-  } else if (t.size() == 6 && t[2] == L':') {
-    if (!Digits(t, 0, 2, s) || !Digits(t, 3, 3, ms)) return false;
-    units = s * kUnitsPerSecond + ms * 10'000;
-  }
-  return true;
-}
-
-long long TimeStrToUnits(std::wstring_view text) {
-  long long units = 0;
-  return TryTimeStrToUnits(text, units) ? units : 0;
-}
-
 void SetDefaultSettings() {
   Settings = TSettings{};
   LayoutIndex = -1;
@@ -124,13 +89,13 @@ void LoadSettings() {
   SetDefaultSettings();
   Layouts.clear();
   win::Key key;
-  switch (reg::OpenSettingsKey(KEY_READ, key)) {
-    case reg::Open::Missing:
+  switch (OpenSettingsKey(KEY_READ, key)) {
+    case KeyOpen::Missing:
       break;
-    case reg::Open::Failed:
+    case KeyOpen::Failed:
       WarnRegistry();
       break;
-    case reg::Open::Ok:
+    case KeyOpen::Ok:
       ReadAll(key.get());
       LoadLayouts(key.get());
       break;
@@ -186,7 +151,7 @@ void DeleteKeyIfEmpty(HKEY key) {
 
 bool SaveSettings(const TSettings& v, std::wstring_view time3Text, std::wstring_view time1Text) {
   win::Key key;
-  if (!reg::CreateSettingsKey(key)) return Failed();
+  if (!CreateSettingsKey(key)) return Failed();
   HKEY k = key.get();
   const TSettings d;
   TSettings& s = Settings;

@@ -9,47 +9,18 @@
 #include <string>
 #include <string_view>
 
+#include "base/TimeText.h"
+#include "core/SettingsRecord.h"
+
 namespace kestrel {
 
 // Under HKEY_CURRENT_USER (reg::UserRoot()).
 inline constexpr const wchar_t* kSettingsKey = L"Software\\Tarnwell\\Kestrel v.5.1";
 
-inline constexpr const wchar_t* kDefaultTime1 = L"00:00:00";
-inline constexpr const wchar_t* kDefaultTime3 = L"01:000";
-inline constexpr long long kUnitsPerSecond = 10'000'000;
-inline constexpr double kUnitsPerDay = 864'000'000'000.0;
 
-struct TSettings {
-  bool Minimized = false;
-  bool AlwaysTop = false;
-  bool LoadFromCD = true;
-  bool PlaySelected = true;
-  bool SelNextSong = true;
-  bool SelNextList = true;
-  bool IncludeExisting = false;
-  bool Sort = true;
-  bool Group = true;
-  bool EnableRandom = false;
-  uint8_t RandomTimes = 3;
-  bool EnableTime1 = false;
-  long long Time1 = 0;  // 100-ns units
-  bool EnableTime3 = true;
-  double Time3 = 1.0 / 86400.0;  // days
-  bool ErrPlaytime = true;
-  bool ErrUnexisting = true;
-  bool BrowseUnexisting = false;
-  bool BrowseBackup = false;
-  std::wstring DeviceName;
-  bool ForceDevice = false;
-  bool DeviceVolume = true;
-};
-
-extern TSettings Settings;
-
-// "hh:mm:ss", "hh:mm:ss:mmm" or "ss:mmm" into 100-ns units; any other text
-// gives 0. Fields that are not decimal numbers give nothing.
-long long TimeStrToUnits(std::wstring_view text);
-bool TryTimeStrToUnits(std::wstring_view text, long long& units);
+// "hh:mm:ss", "hh:mm:ss:mmm" or "ss:mmm" into 100-ns units (base/TimeText.h).
+using text::TimeStrToUnits;
+using text::TryTimeStrToUnits;
 inline double UnitsToDays(long long units) { return static_cast<double>(units) / kUnitsPerDay; }
 
 void LoadSettings();

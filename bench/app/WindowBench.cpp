@@ -14,11 +14,11 @@
 #include "app/MainWindow.h"
 #include "base/Text.h"
 #include "lists/KestrelLists.h"
-#include "lists/globals.h"
+#include "core/globals.h"
 #include "player/AudioDevices.h"
 #include "settings/KestrelLayouts.h"
 #include "settings/KestrelSettings.h"
-#include "settings/Registry.h"
+#include "base/Registry.h"
 
 namespace {
 
@@ -116,7 +116,7 @@ int main() {
   HKEY root = nullptr;
   ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VocorderBench", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root,
                     nullptr);
-  kestrel::reg::SetUserRoot(root);
+  reg::SetUserRoot(root);
   InitPlayerModule();
   kestrel::Settings = kestrel::TSettings{};
   kestrel::Settings.EnableTime3 = false;
@@ -204,7 +204,7 @@ int main() {
     ::SendMessageW(window.Handle(), WM_CLOSE, 0, 0);
   }
   DonePlayerModule();
-  kestrel::reg::SetUserRoot(nullptr);
+  reg::SetUserRoot(nullptr);
   ::RegCloseKey(root);
   ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VocorderBench");
   return rc;

@@ -9,7 +9,7 @@
 #include "base/Files.h"
 #include "base/Text.h"
 #include "lists/KestrelLists.h"
-#include "lists/globals.h"
+#include "core/globals.h"
 #include "settings/KestrelSettings.h"
 
 using namespace kestrel;

@@ -5,7 +5,7 @@
 
 #include "WindowFixture.h"
 #include "base/Text.h"
-#include "lists/globals.h"
+#include "core/globals.h"
 #include "settings/KestrelSettings.h"
 
 using namespace std::chrono_literals;
@@ -38,6 +38,7 @@ TEST_F(MainWindow, StartsAsTheDesignedStripWithTheFirstFolderSelected) {
   EXPECT_FALSE(::IsWindowEnabled(window->Control(app::idStop)));
   EXPECT_EQ(window->HintOf(app::idPlay), L"Play ");
   EXPECT_EQ(window->HintOf(app::idChangeList), L"Reload List From The File (F6)");
+  EXPECT_EQ(window->HintOf(app::idGroup), L"Ungroup Songs From Their Artist (F7)");
   EXPECT_EQ(window->FolderPathText(), recs.dir());
   // Selecting with "PlaySelected" opened the first recording and left it
   // stopped at its start with its length shown.
@@ -228,7 +229,7 @@ TEST_F(MainWindow, AnEmptyListLoadsTheDocumentsFolder) {
   EXPECT_EQ(window->FolderPathText(), docs.dir());
   EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), text::ToAnsi(docs.file(L"memo.mp3")) + "\r\n");
   EXPECT_EQ(app::WindowText(window->Handle()), docs.path().filename().wstring() + L"\r\n");
-  app::UserStore store;
+  reg::UserStore store;
   EXPECT_EQ(store.Read(L"Dir_MP3s"), docs.path().wstring());
 }
 
@@ -243,7 +244,7 @@ TEST_F(MainWindow, TheFolderBrowserMakesAFoldersRecordingsTheList) {
   Click(app::SpeedButton3);
   EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"x", L"y"}));
   EXPECT_EQ(window->FolderPathText(), other.dir());
-  EXPECT_EQ(app::UserStore().Read(L"Dir_MP3s"), chosen);
+  EXPECT_EQ(reg::UserStore().Read(L"Dir_MP3s"), chosen);
 
   // A folder without recordings: the message, and the list stays.
   ScratchDir empty(L"empty");
@@ -276,7 +277,7 @@ TEST_F(MainWindow, AddingAFileCopiesItIntoTheFolderOfTheList) {
   EXPECT_EQ(initial, L"C:\\");
   EXPECT_TRUE(FileExists(recs.file(L"new one.mp3")));
   EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"a", L"new one"}));
-  EXPECT_EQ(app::UserStore().Read(L"DirFiles_MP3s"), elsewhere.path().wstring());
+  EXPECT_EQ(reg::UserStore().Read(L"DirFiles_MP3s"), elsewhere.path().wstring());
 
   // Cancelled: nothing changes; the stored folder is offered next time.
   std::string before = ReadBytes(kestrel::Lists[0].Path);
@@ -350,7 +351,7 @@ TEST_F(MainWindow, BadRecordingsGiveAPlayerErrorAndTheWindowGoesOn) {
 }
 
 TEST_F(MainWindow, TheStoredPositionIsKeptOnTheScreen) {
-  app::UserStore store;
+  reg::UserStore store;
   store.Write(L"Left", L"-50");
   store.Write(L"Top", L"100000");
   MakeWindow();

@@ -5,11 +5,10 @@
 
 #include "base/Text.h"
 #include "lists/KestrelLists.h"
-#include "lists/globals.h"
+#include "core/globals.h"
 #include "player/AudioDevices.h"
 #include "settings/KestrelLayouts.h"
 #include "settings/KestrelSettings.h"
-#include "settings/Registry.h"
 
 namespace testing_support {
 namespace {
@@ -21,27 +20,10 @@ public:
 };
 [[maybe_unused]] auto* g_env = ::testing::AddGlobalTestEnvironment(new PlayerModule);
 
-int g_counter = 0;
-
 }  // namespace
 
 void WindowTest::SetUp() {
-  rootPath = L"Software\\VocorderTests\\W" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
-             std::to_wstring(g_counter++);
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, rootPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              root.put(), nullptr),
-            ERROR_SUCCESS);
-  HKEY shell;
-  ASSERT_EQ(::RegCreateKeyExW(root.get(), L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                              0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &shell, nullptr),
-            ERROR_SUCCESS);
-  std::wstring personal = docs.path().wstring();
-  ::RegSetValueExW(shell, L"Personal", 0, REG_SZ, reinterpret_cast<const BYTE*>(personal.c_str()),
-                   static_cast<DWORD>((personal.size() + 1) * 2));
-  ::RegCloseKey(shell);
-  // Not RegOverridePredefKey: with HKEY_CURRENT_USER redirected, Wine's
-  // DirectShow no longer finds its filters and every RenderFile fails.
-  kestrel::reg::SetUserRoot(root.get());
+  registry.SetDocumentsFolder(docs.path().wstring());
 
   kestrel::Settings = kestrel::TSettings{};
   kestrel::Settings.EnableTime3 = false;  // no waiting unless a test asks for it
@@ -62,9 +44,6 @@ void WindowTest::SetUp() {
 void WindowTest::TearDown() {
   window.reset();
   Pump(std::chrono::milliseconds(0));
-  kestrel::reg::SetUserRoot(nullptr);
-  root.reset();
-  ::RegDeleteTreeW(HKEY_CURRENT_USER, rootPath.c_str());
 }
 
 void WindowTest::UseList(const std::vector<std::wstring>& paths) {

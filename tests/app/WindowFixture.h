@@ -13,6 +13,7 @@
 
 #include "MessageSeam.h"
 #include "Pump.h"
+#include "RegistrySandbox.h"
 #include "Seams.h"
 #include "TestSupport.h"
 #include "app/MainWindow.h"
@@ -44,8 +45,7 @@ protected:
   ScratchDir recs{L"recs"};   // a recordings folder
   MessageSeam seam;
   std::unique_ptr<app::TfrmVocorder> window;
-  win::Key root;
-  std::wstring rootPath;
+  RegistrySandbox registry;  // the per-user stores' root
 };
 
 }  // namespace testing_support

@@ -1,11 +1,13 @@
 // Loading list files, reloading, and what the main window's controls get.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "MessageSeam.h"
 #include "TestSupport.h"
 #include "base/Text.h"
 #include "lists/KestrelLists.h"
-#include "settings/KestrelSettings.h"
+#include "core/SettingsRecord.h"
 
 using namespace kestrel;
 using namespace std::string_literals;
@@ -26,17 +28,20 @@ public:
     selectedArtist = index;
     CurrentArtist = index;
     CurrentSong = 0;  // the artist-change handler selects the first song
-    playSelectedSeen = Settings.PlaySelected;
+    playing = true;
+  }
+  void SelectArtistItemWithoutPlaying(int index) override {
+    SelectArtistItem(index);
+    playing = false;
   }
   void SelectSongItem(int index) override {
     selectedSong = index;
     CurrentSong = index;
   }
   int SelectedSongItem() override { return selectedSong; }
-  void SetGroupButton(int bitmap, const std::wstring& hint) override {
-    glyph = bitmap;
-    groupHint = hint;
-    ++glyphChanges;
+  void ShowGrouped(bool g) override {
+    grouped = g;
+    ++groupedChanges;
   }
   void SetListButtonsEnabled(bool enabled) override { listButtons = enabled ? 1 : 0; }
   void SetNextPrevEnabled(bool n, bool p) override {
@@ -46,11 +51,11 @@ public:
 
   std::vector<std::wstring> artists;
   int selectedArtist = -1, selectedSong = -1;
-  int glyph = 0, glyphChanges = 0;
-  std::wstring groupHint;
+  std::optional<bool> grouped;
+  int groupedChanges = 0;
   int listButtons = -1;  // -1: never set
   bool next = false, prev = false;
-  bool playSelectedSeen = true;
+  bool playing = false;  // the last selection would start playback
 };
 
 class LoadListTest : public ::testing::Test {
@@ -178,17 +183,15 @@ TEST_F(LoadListTest, FillArtistsSetsTheGroupButtonAndListButtons) {
   ArtistTable t;
   FillArtists(t, true);
   EXPECT_EQ(view.listButtons, 0);
-  EXPECT_EQ(view.glyph, kGroupedGlyph);
-  EXPECT_EQ(view.groupHint, L"Ungroup Songs From Their Artist (F7)");
+  EXPECT_EQ(view.grouped, true);
   FillArtists(t, true);
-  EXPECT_EQ(view.glyphChanges, 1);  // only replaced when it changes
+  EXPECT_EQ(view.groupedChanges, 1);  // only told when it changes
 
   AddSong(t, true, L"c:\\r\\1.mp3");
   view.listButtons = -1;
   FillArtists(t, false);
   EXPECT_EQ(view.listButtons, 0);
-  EXPECT_EQ(view.glyph, kUngroupedGlyph);
-  EXPECT_EQ(view.groupHint, L"Group Songs To Their Artist (F7)");
+  EXPECT_EQ(view.grouped, false);
 
   for (int i = 2; i <= 5; ++i) AddSong(t, true, L"c:\\r\\" + std::to_wstring(i) + L".mp3");
   view.listButtons = -1;
@@ -212,7 +215,7 @@ TEST_F(LoadListTest, ReloadKeepsTheSelectionAndWarnsWhenTheSongIsGone) {
   ASSERT_TRUE(ReloadList(CurrentList, true, false, false, true, 0));
   EXPECT_EQ(view.selectedArtist, 0);
   EXPECT_EQ(view.selectedSong, 0);  // b is first now
-  EXPECT_FALSE(view.playSelectedSeen);
+  EXPECT_FALSE(view.playing) << "a reload selects without playing";
   EXPECT_TRUE(Settings.PlaySelected);
 
   WriteList("c:\\r\\a.mp3\r\nc:\\s\\c.mp3\r\n");
@@ -225,6 +228,9 @@ TEST_F(LoadListTest, ReloadKeepsTheSelectionAndWarnsWhenTheSongIsGone) {
   WriteList("c:\\r\\a.mp3\r\n");
   ASSERT_TRUE(ReloadList(CurrentList, true, false, false, true, 0));
   EXPECT_EQ(view.selectedArtist, 0);  // artist gone: the first one
+  EXPECT_FALSE(view.playing);
+  SelectFirstArtist();  // as the main window does after loading into an empty list
+  EXPECT_TRUE(view.playing);
 
   // Ungrouped: the entry holding the song is selected.
   WriteList("c:\\r\\a.mp3\r\nc:\\r\\b.mp3\r\n");

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "MessageSeam.h"
-#include "lists/KestrelErrors.h"
-#include "lists/globals.h"
+#include "core/KestrelErrors.h"
+#include "core/globals.h"
 
 using testing_support::MessageSeam;
 using testing_support::ProgramEnded;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "lists/KestrelUtils.h"
-#include "lists/globals.h"
+#include "core/KestrelUtils.h"
+#include "core/globals.h"
 
 using namespace kestrel;
 

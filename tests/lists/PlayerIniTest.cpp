@@ -6,7 +6,7 @@
 #include "TestSupport.h"
 #include "base/Text.h"
 #include "lists/KestrelParams.h"
-#include "lists/globals.h"
+#include "core/globals.h"
 
 using testing_support::MessageSeam;
 using testing_support::ProgramEnded;

@@ -3,7 +3,8 @@
 #include "RecorderDriver.h"
 
 #include "codec/Mp3Fallback.h"
-#include "lists/globals.h"
+#include "core/globals.h"
+#include "recorder/InputBox.h"
 #include "support/InputSeam.h"
 #include "support/MessageSeam.h"
 #include "support/TestSupport.h"

@@ -5,7 +5,8 @@
 #include "../player/PlayerTestSupport.h"
 #include "../wave/WaveTestSupport.h"
 #include "codec/Mp3Fallback.h"
-#include "lists/globals.h"
+#include "core/globals.h"
+#include "lists/ListFile.h"
 #include "player/TPlayer.h"
 #include "support/InputSeam.h"
 #include "recorder/RecPaths.h"
@@ -168,7 +169,7 @@ TEST(RecordingWindow, RecordsPausesSavesIntoTheFolderAndTheListAndThePlayerPlays
   EXPECT_EQ(input.value, L"");
   const std::wstring saved = lists.dir.file(L"zaznam.mp3");
   ASSERT_TRUE(FileExists(saved));
-  auto lines = recorder::ReadLines(lists.list);
+  auto lines = kestrel::ReadListFile(lists.list);
   ASSERT_TRUE(lines);
   EXPECT_EQ(*lines, (std::vector<std::wstring>{lists.first, saved}));
 
@@ -201,7 +202,7 @@ TEST(RecordingWindow, CancelledNameSavesNothingAndKeepsTheRecording) {
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_TRUE(FileExists(rec.TemporaryFile())) << "the recording stays in the temporary file";
   EXPECT_GT(ReadBytes(rec.TemporaryFile()).size(), 1000u);
-  auto lines = recorder::ReadLines(lists.list);
+  auto lines = kestrel::ReadListFile(lists.list);
   ASSERT_TRUE(lines);
   EXPECT_EQ(*lines, std::vector<std::wstring>{lists.first});
 

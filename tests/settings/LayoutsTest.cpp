@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "MessageSeam.h"
+#include "RegistrySandbox.h"
 #include "base/WinHandles.h"
 #include "settings/KestrelLayouts.h"
 #include "settings/KestrelSettings.h"
@@ -43,36 +44,22 @@ public:
 
 class LayoutsTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::wstring path = L"Software\\VocorderTests\\L" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
-                        std::to_wstring(counter_++);
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, root_.put(),
-                                nullptr),
-              ERROR_SUCCESS);
-    path_ = path;
-    ASSERT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, root_.get()), ERROR_SUCCESS);
-    SetLayoutHost(&host);
-  }
-  void TearDown() override {
-    SetLayoutHost(nullptr);
-    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    root_.reset();
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-  }
+  void SetUp() override { SetLayoutHost(&host); }
+  void TearDown() override { SetLayoutHost(nullptr); }
   void Store(const wchar_t* name, DWORD v) {
     win::Key k;
-    ::RegCreateKeyExW(root_.get(), kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr);
+    ::RegCreateKeyExW(registry.root(), kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr);
     ::RegSetValueExW(k.get(), name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), sizeof(v));
   }
   void Store(const wchar_t* name, const wchar_t* v) {
     win::Key k;
-    ::RegCreateKeyExW(root_.get(), kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr);
+    ::RegCreateKeyExW(registry.root(), kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr);
     ::RegSetValueExW(k.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v),
                      static_cast<DWORD>((wcslen(v) + 1) * 2));
   }
   std::optional<DWORD> StoredIndex() {
     DWORD v = 0, size = sizeof(v);
-    if (::RegGetValueW(root_.get(), kSettingsKey, L"LayoutIndex", RRF_RT_REG_DWORD, nullptr, &v, &size) !=
+    if (::RegGetValueW(registry.root(), kSettingsKey, L"LayoutIndex", RRF_RT_REG_DWORD, nullptr, &v, &size) !=
         ERROR_SUCCESS)
       return std::nullopt;
     return v;
@@ -80,9 +67,7 @@ protected:
 
   MessageSeam seam;
   FakeHost host;
-  win::Key root_;
-  std::wstring path_;
-  static inline int counter_ = 0;
+  testing_support::RegistrySandbox registry;
 };
 
 TEST_F(LayoutsTest, NumbersRunWithoutGaps) {
@@ -127,7 +112,7 @@ TEST_F(LayoutsTest, WithoutLayoutsEverythingIsShownAndNothingWritten) {
   EXPECT_EQ(host.Captions(), (std::vector<std::wstring>{L"Save"}));
   EXPECT_FALSE(StoredIndex());
   HKEY k;
-  EXPECT_NE(::RegOpenKeyExW(root_.get(), kSettingsKey, 0, KEY_READ, &k), ERROR_SUCCESS);
+  EXPECT_NE(::RegOpenKeyExW(registry.root(), kSettingsKey, 0, KEY_READ, &k), ERROR_SUCCESS);
 }
 
 TEST_F(LayoutsTest, AnIndexOutOfRangeWarnsAndChangesNothing) {

@@ -1,10 +1,11 @@
 // The settings store against the real registry. Each test runs with
-// HKEY_CURRENT_USER redirected to a scratch key of its own.
+// the per-user root pointed at a scratch key of its own.
 #include <gtest/gtest.h>
 
 #include "MessageSeam.h"
+#include "RegistrySandbox.h"
 #include "base/WinHandles.h"
-#include "lists/globals.h"
+#include "core/globals.h"
 #include "settings/KestrelLayouts.h"
 #include "settings/KestrelSettings.h"
 
@@ -13,36 +14,21 @@ using testing_support::MessageSeam;
 
 namespace {
 
-const wchar_t* kScratch = L"Software\\VocorderTests";
-
 class RegistryTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    std::wstring path = std::wstring(kScratch) + L"\\" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
-                        std::to_wstring(counter_++);
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                root_.put(), nullptr),
-              ERROR_SUCCESS);
-    path_ = path;
-    ASSERT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, root_.get()), ERROR_SUCCESS);
     Layouts.clear();
     LayoutIndex = -1;
     Settings = TSettings{};
   }
-  void TearDown() override {
-    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    root_.reset();
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-  }
-
   // The settings key as the store sees it.
   bool KeyExists() {
     win::Key k;
-    return ::RegOpenKeyExW(root_.get(), kSettingsKey, 0, KEY_READ, k.put()) == ERROR_SUCCESS;
+    return ::RegOpenKeyExW(registry.root(), kSettingsKey, 0, KEY_READ, k.put()) == ERROR_SUCCESS;
   }
   win::Key CreateKey() {
     win::Key k;
-    EXPECT_EQ(::RegCreateKeyExW(root_.get(), kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr),
+    EXPECT_EQ(::RegCreateKeyExW(registry.root(), kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr),
               ERROR_SUCCESS);
     return k;
   }
@@ -58,7 +44,7 @@ protected:
   std::vector<std::wstring> ValueNames() {
     std::vector<std::wstring> names;
     win::Key k;
-    if (::RegOpenKeyExW(root_.get(), kSettingsKey, 0, KEY_READ, k.put()) != ERROR_SUCCESS) return names;
+    if (::RegOpenKeyExW(registry.root(), kSettingsKey, 0, KEY_READ, k.put()) != ERROR_SUCCESS) return names;
     for (DWORD i = 0;; ++i) {
       wchar_t name[256];
       DWORD n = 256;
@@ -69,15 +55,13 @@ protected:
   }
   std::optional<DWORD> Dword(const wchar_t* name) {
     DWORD v = 0, size = sizeof(v);
-    if (::RegGetValueW(root_.get(), kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &v, &size) != ERROR_SUCCESS)
+    if (::RegGetValueW(registry.root(), kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &v, &size) != ERROR_SUCCESS)
       return std::nullopt;
     return v;
   }
 
   MessageSeam seam;
-  win::Key root_;
-  std::wstring path_;
-  static inline int counter_ = 0;
+  testing_support::RegistrySandbox registry;
 };
 
 using SettingsStore = RegistryTest;
@@ -183,7 +167,7 @@ TEST_F(SettingsStore, TimePairsAndOtherKinds) {
 TEST_F(SettingsStore, ARegistryFailureIsShownAndStopsTheSave) {
   // A volatile parent refuses the non-volatile settings key.
   win::Key parent;
-  ASSERT_EQ(::RegCreateKeyExW(root_.get(), L"Software\\Tarnwell", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+  ASSERT_EQ(::RegCreateKeyExW(registry.root(), L"Software\\Tarnwell", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
                               nullptr, parent.put(), nullptr),
             ERROR_SUCCESS);
   TSettings v;

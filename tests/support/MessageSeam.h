@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "lists/KestrelErrors.h"
+#include "core/KestrelErrors.h"
 
 namespace testing_support {
 

@@ -1,9 +1,9 @@
-#include "lists/KestrelErrors.h"
+#include "core/KestrelErrors.h"
 
 #include <utility>
 
 #include "base/Text.h"
-#include "lists/KestrelUtils.h"
+#include "core/KestrelUtils.h"
 
 namespace kestrel {
 namespace {

@@ -1,4 +1,6 @@
-#include "lists/globals.h"
+#include "core/globals.h"
+
+#include "core/SettingsRecord.h"
 
 namespace kestrel {
 
@@ -11,5 +13,7 @@ std::wstring ListDir;
 ArtistTable CurrentList;
 int CurrentArtist = -1;
 int CurrentSong = -1;
+
+TSettings Settings;
 
 }  // namespace kestrel

@@ -1,31 +1,25 @@
-#include "settings/Registry.h"
+#include "base/Registry.h"
 
-#include "settings/KestrelSettings.h"
+#include "base/Files.h"
+#include "base/WinHandles.h"
 
-namespace kestrel::reg {
-
+namespace reg {
 namespace {
+
 HKEY g_userRoot = nullptr;
+
+std::wstring ProgramName() {
+  std::wstring path = files::ModulePath();
+  size_t slash = path.find_last_of(L"\\/:");
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  size_t dot = name.find_last_of(L'.');
+  return dot == std::wstring::npos ? name : name.substr(0, dot);
 }
+
+}  // namespace
 
 HKEY UserRoot() { return g_userRoot ? g_userRoot : HKEY_CURRENT_USER; }
 void SetUserRoot(HKEY root) { g_userRoot = root; }
-
-Open OpenSettingsKey(REGSAM access, win::Key& key) {
-  LONG r = ::RegOpenKeyExW(UserRoot(), kSettingsKey, 0, access, key.put());
-  if (r == ERROR_SUCCESS) return Open::Ok;
-  return r == ERROR_FILE_NOT_FOUND || r == ERROR_PATH_NOT_FOUND ? Open::Missing : Open::Failed;
-}
-
-bool CreateSettingsKey(win::Key& key) {
-  return ::RegCreateKeyExW(UserRoot(), kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                           KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr) == ERROR_SUCCESS;
-}
-
-bool SettingsKeyExists() {
-  win::Key key;
-  return OpenSettingsKey(KEY_QUERY_VALUE, key) == Open::Ok;
-}
 
 bool ValueExists(HKEY key, const wchar_t* name) {
   return ::RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
@@ -53,6 +47,12 @@ std::optional<std::wstring> ReadString(HKEY key, const wchar_t* name) {
   return s;
 }
 
+std::wstring ReadString(HKEY root, const std::wstring& subkey, const wchar_t* name) {
+  win::Key key;
+  if (::RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return {};
+  return ReadString(key.get(), name).value_or(std::wstring());
+}
+
 bool WriteDword(HKEY key, const wchar_t* name, DWORD value) {
   return ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
          ERROR_SUCCESS;
@@ -66,4 +66,23 @@ bool WriteString(HKEY key, const wchar_t* name, std::wstring_view value) {
 
 bool DeleteValue(HKEY key, const wchar_t* name) { return ::RegDeleteValueW(key, name) == ERROR_SUCCESS; }
 
-}  // namespace kestrel::reg
+UserStore::UserStore() : UserStore(ProgramName()) {}
+UserStore::UserStore(std::wstring keyName) : path_(std::move(keyName) + L"\\Sets") {}
+
+std::wstring UserStore::Read(std::wstring_view name) const {
+  return ReadString(UserRoot(), path_, std::wstring(name).c_str());
+}
+
+bool UserStore::Write(std::wstring_view name, std::wstring_view value) const {
+  win::Key key;
+  if (::RegCreateKeyExW(UserRoot(), path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  return WriteString(key.get(), std::wstring(name).c_str(), value);
+}
+
+std::wstring DocumentsFolder() {
+  return ReadString(UserRoot(), L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", L"PERSONAL");
+}
+
+}  // namespace reg

@@ -1,8 +1,8 @@
-#include "lists/KestrelUtils.h"
+#include "core/KestrelUtils.h"
 
 #include <windows.h>
 
-#include "lists/globals.h"
+#include "core/globals.h"
 
 namespace kestrel {
 namespace {
