@@ -1,6 +1,8 @@
 // The main window's life: creation and layout, the visible elements, the
 // refresh timer, the player's notifications and closing.
 #include "app/MainWindow.h"
+#include "app/About.h"
+#include "services/Email.h"
 #include "recorder/RecMpeg.h"
 
 #include <commctrl.h>
@@ -318,6 +320,8 @@ void TfrmVocorder::FormCreate() {
   FD_ = std::make_unique<services::TFolderDialog>(hwnd_);
   FD_->SetTitle(L"Vyberte zložku");
   FD_->SetRootFolder(services::TShellFolder::sfoPersonal);
+  Email1_ = std::make_unique<services::TEmail>();
+  FAbout_ = std::make_unique<TFAbout>();
   SubclassKeySinks();
   CreateHotKeys();
   kestrel::ApplyStartupLayout();
@@ -599,6 +603,8 @@ void TfrmVocorder::FormDestroy() {
   ::KillTimer(hwnd_, idTimer);
   for (auto& k : hotKeys_) k.reset();
   FRecMpeg_.reset();  // its window is owned by this one
+  FAbout_.reset();
+  Email1_.reset();
   Player_.reset();
 }
 

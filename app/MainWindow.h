@@ -22,8 +22,13 @@
 #include "settings/KestrelLayouts.h"
 
 class TFRecMpeg;
+namespace services {
+class TEmail;
+}
 
 namespace app {
+
+class TFAbout;
 
 enum ControlId : int {
   GroupBox1 = 100,
@@ -70,6 +75,8 @@ public:
   UINT TimerInterval() const { return timerInterval_; }
   std::wstring HintOf(int id) const { return hints_.Get(Control(id)); }
   services::TFolderDialog& FD() { return *FD_; }
+  TFAbout& FAbout() { return *FAbout_; }
+  TFRecMpeg* FRecMpeg() const { return FRecMpeg_.get(); }
   const std::array<std::unique_ptr<services::TfisHotKey>, 8>& HotKeys() const { return hotKeys_; }
 
   // Handlers (public so tests and the hot keys can run them as a click would).
@@ -91,6 +98,8 @@ public:
   void SpeedButton4Click();
   void btnKonecClick();
   void SpeedButton5Click();
+  void SpeedButton7Click();
+  void SpeedButton8Click();
   void LoadDefaultFolder();
   void AutomaticStop();
   void MarkDelayPending(bool on);
@@ -192,6 +201,8 @@ private:
   std::unique_ptr<TPlayer> Player_;
   std::unique_ptr<services::TFolderDialog> FD_;
   std::unique_ptr<TFRecMpeg> FRecMpeg_;  // created at start-up
+  std::unique_ptr<TFAbout> FAbout_;
+  std::unique_ptr<services::TEmail> Email1_;
   std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
 
   // Window state.

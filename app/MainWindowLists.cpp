@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include "app/About.h"
 #include "app/MainWindow.h"
 #include "app/resource.h"
 #include "recorder/RecMpeg.h"
@@ -303,7 +304,10 @@ void TfrmVocorder::btnKonecClick() { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 void TfrmVocorder::SpeedButton5Click() {
   if (PlayerBusy()) idStopClick();
-  if (!FRecMpeg_) FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
+  if (!FRecMpeg_) {
+    FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
+    FRecMpeg_->OnAbout = [this](HWND owner, int top, int centreX) { FAbout_->ShowModalAt(owner, top, centreX); };
+  }
   FRecMpeg_->ShowModal();
   // A saved recording has been added to the list file.
   idChangeListClick();

@@ -2,8 +2,11 @@
 
 #include "app/MainWindow.h"
 #include "app/Startup.h"
+#include "base/Text.h"
 #include "codec/Mp3Fallback.h"
+#include "core/KestrelErrors.h"
 #include "player/AudioDevices.h"
+#include "services/Mapi.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // COM for this thread and the audio output devices, before anything else.
@@ -18,6 +21,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Recording needs an MPEG Layer-3 encoder; ours stands in when the
   // machine has none.
   codec::EnsureMp3Encoder();
+
+  // The mail client's library, bound before the main window exists. An
+  // incomplete one is reported and the program runs on without mail.
+  try {
+    services::InitMapi();
+  } catch (const services::EMapiDllError& e) {
+    kestrel::ShowMessageBox(nullptr, text::FromAnsi(e.what()), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
+  }
+  struct MapiDone {
+    ~MapiDone() { services::DoneMapi(); }
+  } mapiDone;
 
   app::TfrmVocorder frmVocorder;
   if (!frmVocorder.Create(instance)) return 0;
