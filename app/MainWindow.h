@@ -12,7 +12,6 @@
 #include <string>
 
 #include "app/Controls.h"
-#include "app/UserStore.h"
 #include "base/Registry.h"
 #include "base/WinHandles.h"
 #include "base/Window.h"
