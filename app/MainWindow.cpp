@@ -110,6 +110,7 @@ bool TfrmVocorder::Create(HINSTANCE instance) {
   // The recording window lives from start-up, so that a dictation left by
   // an earlier run is offered at every start.
   FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
+  FRecMpeg_->OnAbout = [this](HWND owner, int top, int centreX) { FAbout_->ShowModalAt(owner, top, centreX); };
   if (FRecMpeg_->OfferLeftover()) idChangeListClick();
   RefocusKeySink();
   return true;

@@ -304,10 +304,6 @@ void TfrmVocorder::btnKonecClick() { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 void TfrmVocorder::SpeedButton5Click() {
   if (PlayerBusy()) idStopClick();
-  if (!FRecMpeg_) {
-    FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
-    FRecMpeg_->OnAbout = [this](HWND owner, int top, int centreX) { FAbout_->ShowModalAt(owner, top, centreX); };
-  }
   FRecMpeg_->ShowModal();
   // A saved recording has been added to the list file.
   idChangeListClick();
