@@ -79,7 +79,7 @@ TEST(Killed, AKilledRecordingPlaysToNearItsEndAndTheNextStartOffersIt) {
   wave_test::RiffLayout layout = wave_test::ParseRiff(bytes);
   ASSERT_TRUE(layout.valid) << "the temporary file is no RIFF WAVE file";
   const double recordedSeconds = recorded / 11025.0;
-  const double decodedSeconds = wave_test::DecodePcm8(temp).size() / 11025.0;
+  const double decodedSeconds = wave_test::DecodePcm(temp).size() / 11025.0;
   EXPECT_GE(decodedSeconds, 15.0);
   EXPECT_GE(decodedSeconds, recordedSeconds - 5.0) << "recorded " << recordedSeconds << " s";
   {

@@ -295,7 +295,7 @@ TEST(RecordingWindow, QuittingWithADictationInHandAsksAndSavesOrDiscardsIt) {
   const std::wstring saved = lists.dir.file(L"diktat.mp3");
   ASSERT_TRUE(FileExists(saved));
   EXPECT_EQ(*kestrel::ReadListFile(lists.list), (std::vector<std::wstring>{lists.first, saved}));
-  const std::string pcm = wave_test::DecodePcm8(saved);
+  const std::string pcm = wave_test::DecodePcm(saved);
   EXPECT_GT(pcm.size(), 11025u * 3 / 2);
   EXPECT_GT(LoudestSpread(pcm), 1.5) << "what was saved holds no sound";
 
@@ -376,7 +376,7 @@ TEST(RecordingWindow, AFailingWriteStopsTheRecordingSaysSoAndKeepsWhatWasWritten
   ASSERT_TRUE(layout.valid);
   ASSERT_TRUE(layout.Find("data"));
   EXPECT_EQ(layout.Find("data")->offset + layout.Find("data")->size, bytes.size());
-  const std::string pcm = wave_test::DecodePcm8(rec.TemporaryFile());
+  const std::string pcm = wave_test::DecodePcm(rec.TemporaryFile());
   EXPECT_GT(pcm.size(), 11025u * 2) << "it plays up to where the writes stopped";
   EXPECT_GT(LoudestSpread(pcm), 1.5);
 

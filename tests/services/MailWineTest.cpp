@@ -14,16 +14,7 @@ using namespace services;
 
 namespace {
 
-std::wstring ComposerLog() {
-  wchar_t unix[4096];
-  DWORD n = ::GetEnvironmentVariableW(L"VOCORDER_XDG_LOG", unix, 4096);
-  if (n == 0 || n >= 4096) return {};
-  std::wstring p = L"Z:";
-  p += unix;
-  for (auto& c : p)
-    if (c == L'/') c = L'\\';
-  return p;
-}
+std::wstring ComposerLog() { return testing_support::UnixPathFromEnvironment(L"VOCORDER_XDG_LOG"); }
 
 }  // namespace
 

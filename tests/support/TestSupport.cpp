@@ -46,9 +46,9 @@ bool FileExists(const std::wstring& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring BuildDir() {
+std::wstring UnixPathFromEnvironment(const wchar_t* name) {
   wchar_t unix[4096];
-  DWORD n = ::GetEnvironmentVariableW(L"VOCORDER_BUILD", unix, 4096);
+  DWORD n = ::GetEnvironmentVariableW(name, unix, 4096);
   if (n == 0 || n >= 4096) return {};
   // Wine maps the Unix root to drive Z:.
   std::wstring p = L"Z:";
@@ -57,6 +57,8 @@ std::wstring BuildDir() {
     if (c == L'/') c = L'\\';
   return p;
 }
+
+std::wstring BuildDir() { return UnixPathFromEnvironment(L"VOCORDER_BUILD"); }
 
 }  // namespace testing_support
 

@@ -28,6 +28,9 @@ void WriteBytes(const std::wstring& path, std::string_view bytes);
 std::string ReadBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 
+// A Unix path held by an environment variable, as Wine names it (drive Z:);
+// empty when the variable is not set.
+std::wstring UnixPathFromEnvironment(const wchar_t* name);
 // The build folder, from VOCORDER_BUILD, as a Windows path (empty if unset).
 std::wstring BuildDir();
 

@@ -42,19 +42,7 @@ void WriteAll(TWaveOut& out, const std::string& samples) {
 }
 
 // The file read back as PCM of the recording format.
-std::string ReadBackPcm(const std::wstring& file, uint16_t bits = 8) {
-  TDSWaveStreamFactory f;
-  TDSWaveFormat pcm;
-  pcm.SetFormatTag(WAVE_FORMAT_PCM).SetChannels(1).SetSamplesPerSec(11025).SetBitsPerSample(bits);
-  f.SetFormat(pcm);
-  auto chain = f.OpenReadChain(file);
-  if (!chain) return {};
-  std::string out;
-  char buf[4096];
-  int32_t n;
-  while ((n = chain->Read(TDSArea(buf, sizeof buf))) > 0) out.append(buf, static_cast<size_t>(n));
-  return out;
-}
+std::string ReadBackPcm(const std::wstring& file, uint16_t bits = 8) { return DecodePcm(file, bits); }
 
 uint16_t FormatTagOf(const std::string& bytes, const RiffLayout& layout) {
   const RiffChunk* fmt = layout.Find("fmt ");

@@ -88,10 +88,10 @@ bool FullFile::Seek(TDSSeek seek) {
   return ::SetFilePointer(file_, seek.Offset, nullptr, how[seek.Origin]) != INVALID_SET_FILE_POINTER;
 }
 
-std::string DecodePcm8(const std::wstring& file) {
+std::string DecodePcm(const std::wstring& file, uint16_t bits) {
   TDSWaveStreamFactory f;
   TDSWaveFormat pcm;
-  pcm.SetFormatTag(WAVE_FORMAT_PCM).SetChannels(1).SetSamplesPerSec(11025).SetBitsPerSample(8);
+  pcm.SetFormatTag(WAVE_FORMAT_PCM).SetChannels(1).SetSamplesPerSec(11025).SetBitsPerSample(bits);
   f.SetFormat(pcm);
   auto chain = f.OpenReadChain(file);
   if (!chain) return {};

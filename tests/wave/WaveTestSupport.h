@@ -61,8 +61,8 @@ private:
   int32_t limit_;
 };
 
-// A recording file read back as 8-bit mono 11025 Hz PCM; empty when it
-// cannot be read.
-std::string DecodePcm8(const std::wstring& file);
+// A recording file read back as mono 11025 Hz PCM of the given sample size;
+// empty when it cannot be read.
+std::string DecodePcm(const std::wstring& file, uint16_t bits = 8);
 
 }  // namespace wave_test
