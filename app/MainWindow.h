@@ -142,6 +142,7 @@ public:
   void ShowGrouped(bool grouped) override;
   void SetListButtonsEnabled(bool enabled) override;
   void SetNextPrevEnabled(bool next, bool prev) override;
+  void PressPlay() override;
 
   // kestrel::ILayoutHost
   kestrel::VisibilityMask GetVisibilityMask() override;

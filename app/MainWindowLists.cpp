@@ -101,6 +101,12 @@ void TfrmVocorder::SetNextPrevEnabled(bool next, bool prev) {
   ::EnableWindow(Control(idPrev), prev);
 }
 
+// Posted: the click runs once the dialog that asks for it has closed, and
+// what it fails with is shown as the window's own.
+void TfrmVocorder::PressPlay() {
+  ::PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(idPlay, BN_CLICKED), reinterpret_cast<LPARAM>(Control(idPlay)));
+}
+
 std::wstring TfrmVocorder::SelectedSongPath() const {
   const auto& t = kestrel::CurrentList;
   int a = kestrel::CurrentArtist, s = kestrel::CurrentSong;

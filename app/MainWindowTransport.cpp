@@ -7,6 +7,7 @@
 #include "base/Text.h"
 #include "core/KestrelErrors.h"
 #include "core/KestrelUtils.h"
+#include "lists/DlgErrNoFile.h"
 #include "player/PlayerError.h"
 #include "settings/KestrelSettings.h"
 
@@ -105,7 +106,10 @@ void TfrmVocorder::idPlayClick() {
     } else {
       if (s.ErrUnexisting) {
         cancelDelay();
-        kestrel::ErrFileNotFound(path, false);
+        if (s.BrowseUnexisting)
+          kestrel::ShowMissingFile(path, hwnd_);
+        else
+          kestrel::ErrFileNotFound(path, false);
         MarkDelayPending(false);
         return;
       }

@@ -1,5 +1,7 @@
 #include "base/Dialog.h"
 
+#include <commctrl.h>
+
 namespace win {
 namespace {
 
@@ -81,13 +83,7 @@ int TDialog::ShowModal(HWND owner) {
   if (HWND focus = InitialFocus()) ::SetFocus(focus);
   modal_ = true;
   MSG m{};
-  while (modal_ && ::GetMessageW(&m, nullptr, 0, 0) > 0) {
-    if (TranslateDialogKey(m)) continue;
-    if (!::IsDialogMessageW(self, &m)) {
-      ::TranslateMessage(&m);
-      ::DispatchMessageW(&m);
-    }
-  }
+  while (modal_ && ::GetMessageW(&m, nullptr, 0, 0) > 0) Dispatch(m);
   // The program is ending: the loop outside ours must see the quit too.
   if (m.message == WM_QUIT && modal_) ::PostQuitMessage(static_cast<int>(m.wParam));
   modal_ = false;
@@ -120,6 +116,60 @@ std::wstring TDialog::ItemText(int id) const {
 }
 
 void TDialog::SetItemText(int id, std::wstring_view text) { ::SetWindowTextW(Item(id), std::wstring(text).c_str()); }
+
+void TDialog::Dispatch(const MSG& m) {
+  if (PreTranslateMessage(m) || TranslateDialogKey(m)) return;
+  if (!Handle() || !::IsDialogMessageW(Handle(), const_cast<MSG*>(&m))) {
+    ::TranslateMessage(&m);
+    ::DispatchMessageW(&m);
+  }
+}
+
+void TDialog::ProcessMessages() {
+  MSG m;
+  while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      // Left for the loop that owns the thread.
+      ::PostQuitMessage(static_cast<int>(m.wParam));
+      return;
+    }
+    Dispatch(m);
+  }
+}
+
+void TDialog::SetHint(int id, std::wstring_view text) {
+  HWND control = Item(id);
+  if (!Handle() || !control) return;
+  if (!tips_) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    tips_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                              ::GetModuleHandleW(nullptr), nullptr);
+    if (!tips_) return;
+  }
+  std::wstring t(text);
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof(ti);
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = Handle();
+  ti.uId = reinterpret_cast<UINT_PTR>(control);
+  ti.lpszText = t.data();
+  const bool known = !Hint(id).empty();
+  ::SendMessageW(tips_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+std::wstring TDialog::Hint(int id) const {
+  if (!tips_) return {};
+  wchar_t buf[512] = L"";
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof(ti);
+  ti.hwnd = Handle();
+  ti.uId = reinterpret_cast<UINT_PTR>(Item(id));
+  ti.lpszText = buf;
+  ::SendMessageW(tips_, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&ti));
+  return buf;
+}
 
 void TDialog::OnCommand(int, int) {}
 

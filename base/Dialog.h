@@ -81,6 +81,16 @@ public:
   std::wstring ItemText(int id) const;
   void SetItemText(int id, std::wstring_view text);
 
+  // The hint (tooltip) of a control; the dialog's tooltip window is made on
+  // the first SetHint.
+  void SetHint(int id, std::wstring_view text);
+  std::wstring Hint(int id) const;
+
+  // Runs the messages already waiting, with the dialog's Enter and Esc, as
+  // the modal loop would: for long work inside a handler that must let a
+  // Stop click or a repaint through.
+  void ProcessMessages();
+
 protected:
   // Once, after the controls were made.
   virtual void OnCreate() {}
@@ -96,6 +106,8 @@ protected:
   virtual void Place();
   // The control that takes the focus when shown: the first tab stop.
   virtual HWND InitialFocus();
+  // A message before the dialog's own keys see it; true when it was taken.
+  virtual bool PreTranslateMessage(const MSG&) { return false; }
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   const DialogTemplate& Template() const { return template_; }
@@ -104,9 +116,12 @@ protected:
 private:
   // Enter and Esc as the template says; true when the key was taken.
   bool TranslateDialogKey(const MSG& m);
+  // One message of the modal loop: the dialog's keys, then the dialog manager.
+  void Dispatch(const MSG& m);
 
   const DialogTemplate& template_;
   GdiObject font_;
+  HWND tips_ = nullptr;  // owned by the dialog's window
   HWND owner_ = nullptr;
   bool modal_ = false;
   int result_ = IDCANCEL;

@@ -298,6 +298,37 @@ bool ReloadList(ArtistTable& table, bool grouped, bool sorted, bool fromMemory, 
   return true;
 }
 
+void ReloadAfterListChange(std::wstring_view artistName, std::wstring_view title) {
+  // The song that followed is taken from the table as it was.
+  std::optional<std::pair<std::wstring, std::wstring>> next;
+  if (std::wstring p = NextSongPath(); !p.empty()) next.emplace(ArtistNameFromPath(p), TitleFromPath(p));
+
+  const bool playSelected = std::exchange(Settings.PlaySelected, false);
+  ScopeExit restore([playSelected] { Settings.PlaySelected = playSelected; });
+  bool outer = std::exchange(g_refilling, true);
+  ScopeExit done([outer] { g_refilling = outer; });
+
+  ArtistTable& table = CurrentList;
+  if (!LoadList(table, table.Grouped, table.Sorted, ListIndex, Settings.RandomTimes)) return;
+  if (!g_view) return;
+  g_view->ClearArtists();
+  g_view->ClearSongs();
+  FillArtists(table, table.Grouped);
+  SelectArtistAndSong(table, table.Grouped, artistName, title, true);
+
+  auto selectedTitleIs = [&](std::wstring_view t) {
+    int k = g_view->SelectedSongItem();
+    if (k < 0 || CurrentArtist < 0 || CurrentArtist >= table.Count) return false;
+    const artist& a = table.Artists[CurrentArtist];
+    return k < a.Count && text::Same(a.Songs[k].Title, t);
+  };
+  if (!selectedTitleIs(title) && next) SelectArtistAndSong(table, table.Grouped, next->first, next->second, true);
+}
+
+void ClickPlay() {
+  if (g_view) g_view->PressPlay();
+}
+
 void FillArtists(const ArtistTable& table, bool grouped) {
   if (!g_view) return;
   g_view->ClearArtists();

@@ -36,6 +36,8 @@ public:
   // idGroup, idSort, idRandom and idFind together.
   virtual void SetListButtonsEnabled(bool enabled) = 0;
   virtual void SetNextPrevEnabled(bool next, bool prev) = 0;
+  // Clicks the play button as the user would.
+  virtual void PressPlay() {}
 };
 
 void SetListView(IListView* view);
@@ -66,6 +68,13 @@ bool LoadList(ArtistTable& table, bool grouped, bool sorted, int listIndex, int 
 bool RebuildList(ArtistTable& table, bool grouped, bool sorted, int randomTimes);
 bool ReloadList(ArtistTable& table, bool grouped, bool sorted, bool fromMemory, bool keepSelection,
                 int randomTimes);
+
+// After the missing-file dialogs changed the list file: reloads
+// CurrentList and selects the song (artist name and title), or else the one
+// that followed the current song before the reload; nothing starts playing.
+void ReloadAfterListChange(std::wstring_view artistName, std::wstring_view title);
+// The main window's play button, clicked as the user would.
+void ClickPlay();
 
 void FillArtists(const ArtistTable& table, bool grouped);
 void SelectArtistAndSong(const ArtistTable& table, bool grouped, std::wstring_view name, std::wstring_view title,

@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "FakeListView.h"
 #include "MessageSeam.h"
 #include "TestSupport.h"
 #include "base/Text.h"
@@ -11,52 +12,12 @@
 
 using namespace kestrel;
 using namespace std::string_literals;
+using testing_support::FakeView;
 using testing_support::MessageSeam;
 using testing_support::ScratchDir;
 using testing_support::WriteBytes;
 
 namespace {
-
-// The main window's combo boxes and buttons, as the list model sees them.
-class FakeView : public IListView {
-public:
-  void ClearArtists() override { artists.clear(); }
-  void ClearSongs() override { selectedSong = -1; }
-  void AddArtistItem(const std::wstring& name) override { artists.push_back(name); }
-  int ArtistItemCount() override { return static_cast<int>(artists.size()); }
-  void SelectArtistItem(int index) override {
-    selectedArtist = index;
-    CurrentArtist = index;
-    CurrentSong = 0;  // the artist-change handler selects the first song
-    playing = true;
-  }
-  void SelectArtistItemWithoutPlaying(int index) override {
-    SelectArtistItem(index);
-    playing = false;
-  }
-  void SelectSongItem(int index) override {
-    selectedSong = index;
-    CurrentSong = index;
-  }
-  int SelectedSongItem() override { return selectedSong; }
-  void ShowGrouped(bool g) override {
-    grouped = g;
-    ++groupedChanges;
-  }
-  void SetListButtonsEnabled(bool enabled) override { listButtons = enabled ? 1 : 0; }
-  void SetNextPrevEnabled(bool n, bool p) override {
-    next = n;
-    prev = p;
-  }
-
-  std::vector<std::wstring> artists;
-  int selectedArtist = -1, selectedSong = -1;
-  std::optional<bool> grouped;
-  int groupedChanges = 0;
-  int listButtons = -1;  // -1: never set
-  bool next = false, prev = false;
-  bool playing = false;  // the last selection would start playback
-};
 
 class LoadListTest : public ::testing::Test {
 protected:
