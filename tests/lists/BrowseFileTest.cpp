@@ -3,6 +3,7 @@
 // check of OK, and the filter's default text and masks.
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
