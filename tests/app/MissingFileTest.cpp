@@ -5,6 +5,7 @@
 
 #include "WindowFixture.h"
 #include "base/Text.h"
+#include "core/SettingsRecord.h"
 #include "core/globals.h"
 #include "lists/DlgBrowseFile.h"
 #include "lists/DlgErrNoFile.h"

@@ -110,6 +110,13 @@ TEST_F(BrowseFileTest, YesToEveryOccurrenceEndsWithTheNotFoundBox) {
   EXPECT_EQ(boxes.back(), kNotFound);
 }
 
+TEST_F(BrowseFileTest, ANetworkPathIsRefused) {
+  Lists[0].Path = L"\\\\Server\\Share\\l.m3u";
+  Answer([](const std::wstring&, HWND) { return IDOK; });
+  Browse([](DialogDriver& d) { d.Press(idCancel); });
+  EXPECT_EQ(boxes, (std::vector<std::wstring>{L"Sorry, NetWork paths are not supported,\r\\\\server\\share\\l.m3u"}));
+}
+
 // How the user stops a running search: the button, Cancel, or the close box.
 enum class StopBy { Stop, Cancel, CloseBox };
 
