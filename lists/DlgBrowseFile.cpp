@@ -282,8 +282,9 @@ void TForm5::LocatePath(const std::wstring& path) {
 }
 
 std::wstring TForm5::SearchTree(const std::wstring& folder, const std::wstring& name) {
-  // Lets a Stop, Cancel or close click and the repaints through.
-  ProcessMessages();
+  // Lets a Stop, Cancel or close click and the repaints through; a program
+  // that is ending stops the search too.
+  if (!ProcessMessages()) stopRequested_ = true;
   if (stopRequested_) return {};
   WIN32_FIND_DATAW fd;
   win::FindHandle find(::FindFirstFileW((folder + L"*").c_str(), &fd));

@@ -13,6 +13,7 @@
 #include "MessageSeam.h"
 #include "Seams.h"
 #include "TestSupport.h"
+#include "base/ScopeExit.h"
 #include "base/Text.h"
 #include "core/SettingsRecord.h"
 #include "core/globals.h"
@@ -115,6 +116,29 @@ TEST_F(BrowseFileTest, ANetworkPathIsRefused) {
   Answer([](const std::wstring&, HWND) { return IDOK; });
   Browse([](DialogDriver& d) { d.Press(idCancel); });
   EXPECT_EQ(boxes, (std::vector<std::wstring>{L"Sorry, NetWork paths are not supported,\r\\\\server\\share\\l.m3u"}));
+}
+
+TEST_F(BrowseFileTest, ADriveThatCannotBeReadOffersRetryUntilCancel) {
+  // A drive letter for a folder that is not there, as a drive without media.
+  ASSERT_TRUE(::DefineDosDeviceW(0, L"Q:", (dir.dir() + L"no-media").c_str()));
+  ScopeExit undefine([] { ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr); });
+  Lists[0].Path = L"Q:\\l.m3u";
+  std::deque<int> answers{IDRETRY, IDRETRY, IDCANCEL};
+  Answer([&](const std::wstring& text, HWND) {
+    if (!text.starts_with(L"Drive")) return IDOK;
+    int a = answers.front();
+    answers.pop_front();
+    return a;
+  });
+  std::wstring drive;
+  Browse([&](DialogDriver& d) {
+    drive.resize(8);
+    drive.resize(::GetWindowTextW(d.Control(idDrives), drive.data(), 8));
+    d.Press(idCancel);
+  });
+  EXPECT_EQ(boxes, (std::vector<std::wstring>{L"Drive 'Q' is not accessible.", L"Drive 'Q' is not accessible.",
+                                              L"Drive 'Q' is not accessible.", L"Can not find the path,\rq:\\"}));
+  EXPECT_NE(drive, L"Q:") << "Cancel keeps the drive that was shown";
 }
 
 // How the user stops a running search: the button, Cancel, or the close box.
