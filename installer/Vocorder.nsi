@@ -159,7 +159,11 @@ Section "Uninstall"
   Delete "$INSTDIR\listdir.bak"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
-  RMDir "${PROGRAMS}\${COMPANY}"
+  ${GetParent} "$INSTDIR" $0
+  ${GetFileName} $0 $1
+  ${If} $1 == "${COMPANY}"
+    RMDir $0
+  ${EndIf}
 
   SetShellVarContext all
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
