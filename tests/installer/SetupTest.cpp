@@ -3,14 +3,14 @@
 // shortcut and from the word processor's button, and what is left after.
 #include "addin/AddInTestSupport.h"
 #include "TestSupport.h"
-#include "addin/WordDouble.h"
-#include "addin/Extensibility.h"
 #include "base/WinHandles.h"
 #include "e2e/Driver.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <wrl/client.h>
+#include <tlhelp32.h>
 
 #include <optional>
 #include <thread>
@@ -41,9 +41,19 @@ std::optional<DWORD> RunToEnd(const std::wstring& exe, const std::wstring& args)
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool WaitUntilGone(const std::wstring& path) {
-  for (int i = 0; i < 600 && Exists(path); ++i) ::Sleep(100);
-  return !Exists(path);
+// Waits for the processes that the process id started (and that still run).
+bool WaitForChildrenOf(DWORD id) {
+  win::Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool ended = true;
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+    if (entry.th32ParentProcessID != id) continue;
+    win::Handle child(::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (child && ::WaitForSingleObject(child.get(), 120000) != WAIT_OBJECT_0) ended = false;
+  }
+  return ended;
 }
 
 // A value of a key as text ("" when missing); view may name the 32-bit view.
@@ -132,44 +142,18 @@ bool CloseProgram(HWND main) {
   return process && ::WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0;
 }
 
-// The word processor's double loads the add-ins its list names for loading
-// at start-up, as the host does: by ProgID, then start-up completion.
-ComPtr<IDTExtensibility2> LoadWordAddIn(word_double::Application* word) {
-  win::Key addins;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\Word\\Addins", 0, KEY_READ, addins.put()) !=
-      ERROR_SUCCESS)
-    return nullptr;
-  wchar_t progId[256];
-  for (DWORD i = 0, n = 256; ::RegEnumKeyExW(addins.get(), i, progId, &n, nullptr, nullptr, nullptr, nullptr) ==
-                             ERROR_SUCCESS;
-       ++i, n = 256) {
-    const std::wstring key = std::wstring(L"Software\\Microsoft\\Office\\Word\\Addins\\") + progId;
-    CLSID clsid;
-    ComPtr<IDTExtensibility2> addIn;
-    if (ReadDword(HKEY_CURRENT_USER, key.c_str(), L"LoadBehavior") != 3u || FAILED(::CLSIDFromProgID(progId, &clsid)) ||
-        FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&addIn))))
-      continue;
-    if (addIn->OnConnection(word, ext_cm_Startup, nullptr, nullptr) != S_OK ||
-        addIn->OnStartupComplete(nullptr) != S_OK)
-      return nullptr;
-    return addIn;
-  }
-  return nullptr;
-}
-
 class Setup : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(com_.result()));
     ASSERT_TRUE(Exists(SetupProgram())) << "the setup program is built";
     ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY)) << "already installed";
   }
-  // The uninstaller starts a copy of itself and ends; the copy removes the
-  // folder's files, itself last.
+  // The uninstaller starts a copy of itself and ends; the copy does the work.
   void Uninstall(const std::wstring& folder, const std::wstring& options) {
-    const std::wstring uninstaller = folder + L"\\Uninstall.exe";
-    ASSERT_EQ(RunToEnd(uninstaller, L"/S" + options), 0u);
-    ASSERT_TRUE(WaitUntilGone(uninstaller));
+    e2e::Program uninstaller(folder + L"\\Uninstall.exe", L"/S" + options, testing_support::BuildDir());
+    ASSERT_TRUE(uninstaller.started());
+    ASSERT_EQ(uninstaller.WaitForExit(120s), 0u);
+    ASSERT_TRUE(WaitForChildrenOf(uninstaller.id()));
   }
   void ExpectNothingInstalledIn(const std::wstring& folder) {
     EXPECT_FALSE(Exists(folder)) << "the installation folder is removed";
@@ -181,8 +165,6 @@ protected:
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel", KEY_WOW64_32KEY));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY));
   }
-
-  win::ComScope com_;
 };
 
 // As on 64-bit Windows, where the program is not in the folder the add-in
@@ -214,7 +196,11 @@ TEST_F(Setup, InstallsIntoTheChosenFolderAndUninstallsKeepingTheSettings) {
                        L"\"" + folder + L"\\Uninstall.exe\""));
 
   // The shortcut starts the installed program in its folder.
-  const auto shortcut = ReadShortcut(StartMenuShortcut());
+  std::optional<Shortcut> shortcut;
+  {
+    win::ComScope com;
+    shortcut = ReadShortcut(StartMenuShortcut());
+  }
   ASSERT_TRUE(shortcut);
   EXPECT_TRUE(SameText(shortcut->target, folder + L"\\Vocorder.exe"));
   EXPECT_TRUE(SameText(shortcut->folder, folder));
@@ -226,26 +212,15 @@ TEST_F(Setup, InstallsIntoTheChosenFolderAndUninstallsKeepingTheSettings) {
     EXPECT_EQ(program.WaitForExit(30s), 0u);
   }
 
-  // The word processor loads the add-in from its list; the button starts the
-  // installed program.
+  // The word processor (its double, tests/installer/WordHost.cpp) loads the
+  // add-in from its list; the button starts the installed program.
   {
-    ComPtr<word_double::Application> word;
-    word.Attach(new word_double::Application());
-    ComPtr<IDTExtensibility2> addIn = LoadWordAddIn(word.Get());
-    ASSERT_TRUE(addIn) << "Word's list names the add-in and it loads";
-    word_double::Control* button = nullptr;
-    for (size_t i = 0; i < word->tools().count(); ++i)
-      if (word->tools().at(i)->tag == L"VOMenu") button = word->tools().at(i);
-    ASSERT_NE(button, nullptr);
-    button->Click();
+    e2e::Program word(addin_test::TestProgramDir() + L"installer_wordhost.exe", L"", testing_support::BuildDir());
+    EXPECT_EQ(word.WaitForExit(60s), 0u) << "Word's list names the add-in, it loads and its button is clicked";
     HWND main = MainWindowOf(folder + L"\\Vocorder.exe", 30s);
-    EXPECT_TRUE(main) << "the button starts the installed program";
-    EXPECT_EQ(addIn->OnBeginShutdown(nullptr), S_OK);
-    EXPECT_EQ(addIn->OnDisconnection(ext_dm_HostShutdown, nullptr), S_OK);
-    if (main) EXPECT_TRUE(CloseProgram(main));
+    ASSERT_TRUE(main) << "the button starts the installed program";
+    EXPECT_TRUE(CloseProgram(main));
   }
-  // The host lets go of the library, so that the uninstaller can remove it.
-  ::CoFreeUnusedLibrariesEx(0, 0);
 
   ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"));
   ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kUserStoreKey, L"InstallerTest"));
