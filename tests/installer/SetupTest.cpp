@@ -148,6 +148,12 @@ protected:
     ASSERT_TRUE(Exists(SetupProgram())) << "the setup program is built";
     ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY)) << "already installed";
   }
+  // A test that stopped half-way leaves no installation to the next one or
+  // to the add-in's tests, which share the prefix.
+  void TearDown() override {
+    const std::wstring folder = ReadText(HKEY_LOCAL_MACHINE, kInstallKey, L"InstallDir", KEY_WOW64_32KEY);
+    if (!folder.empty() && Exists(folder + L"\\Uninstall.exe")) Uninstall(folder, L"");
+  }
   // The uninstaller starts a copy of itself and ends; the copy does the work.
   void Uninstall(const std::wstring& folder, const std::wstring& options) {
     e2e::Program uninstaller(folder + L"\\Uninstall.exe", L"/S" + options, testing_support::BuildDir());
