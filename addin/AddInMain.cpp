@@ -2,6 +2,7 @@
 
 #include "addin/ComCheck.h"
 #include "addin/Dispatch.h"
+#include "addin/InstallDir.h"
 
 #include <shellapi.h>
 
@@ -186,7 +187,9 @@ HRESULT TAddIn::RemoveMenuButton() {
 
 void TAddIn::ButtonClick() {
   // A missing program is not reported: the typist just sees nothing start.
-  ::ShellExecuteW(::GetDesktopWindow(), L"open", kProgramPath, nullptr, kProgramFolder, SW_SHOWNORMAL);
+  const std::wstring folder = ProgramFolder(kProgramFolder);
+  const std::wstring program = folder + L"\\Vocorder.exe";
+  ::ShellExecuteW(::GetDesktopWindow(), L"open", program.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
 }
 
 }  // namespace addin

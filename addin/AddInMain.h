@@ -15,7 +15,8 @@
 
 namespace addin {
 
-// Where the installation puts the program, and the folder it runs in.
+// Where the installation puts the program, and the folder it runs in, unless
+// the installer recorded another folder (addin/InstallDir.h).
 inline constexpr wchar_t kProgramPath[] = L"c:\\Program Files\\Korvel\\Vocorder\\Vocorder.exe";
 inline constexpr wchar_t kProgramFolder[] = L"c:\\Program Files\\Korvel\\Vocorder";
 inline constexpr wchar_t kMenuName[] = L"Tools";

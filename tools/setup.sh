@@ -22,6 +22,8 @@ need=(
   fonts-liberation
   # spoken fixtures and demo recordings
   espeak-ng sox lame python3
+  # the setup program (makensis)
+  nsis
 )
 if [ "$arch" = i686 ]; then
   # 32-bit Wine and the playback codecs its DirectShow uses

@@ -37,17 +37,18 @@ std::vector<DWORD> ProgramChildren() {
   return pids;
 }
 
-// The stand-in program at the add-in's fixed path for the length of a test,
-// removed again with everything it started.
+// The stand-in program in a folder (the add-in's fixed one unless told) for
+// the length of a test, removed again with everything it started.
 class InstalledProgram {
 public:
-  explicit InstalledProgram(const std::wstring& log)
-      : release_(::CreateEventW(nullptr, TRUE, FALSE, L"VocorderStandInRelease")) {
+  explicit InstalledProgram(const std::wstring& log, const std::wstring& folder = kProgramFolder)
+      : release_(::CreateEventW(nullptr, TRUE, FALSE, L"VocorderStandInRelease")), folder_(folder) {
     ::SetEnvironmentVariableW(L"VOCORDER_STANDIN_LOG", log.c_str());
-    createdParent_ = ::CreateDirectoryW(L"c:\\Program Files\\Korvel", nullptr) != FALSE;
-    createdFolder_ = ::CreateDirectoryW(kProgramFolder, nullptr) != FALSE;
+    const std::wstring parent = folder_.substr(0, folder_.find_last_of(L'\\'));
+    createdParent_ = ::CreateDirectoryW(parent.c_str(), nullptr) != FALSE;
+    createdFolder_ = ::CreateDirectoryW(folder_.c_str(), nullptr) != FALSE;
     const std::wstring standIn = TestProgramDir() + L"addin_standin.exe";
-    installed_ = ::CopyFileW(standIn.c_str(), kProgramPath, FALSE) != FALSE;
+    installed_ = ::CopyFileW(standIn.c_str(), program().c_str(), FALSE) != FALSE;
   }
   ~InstalledProgram() {
     ::SetEvent(release_.get());
@@ -55,15 +56,47 @@ public:
       win::Handle p(::OpenProcess(SYNCHRONIZE, FALSE, pid));
       if (p) ::WaitForSingleObject(p.get(), 10000);
     }
-    ::DeleteFileW(kProgramPath);
-    if (createdFolder_) ::RemoveDirectoryW(kProgramFolder);
-    if (createdParent_) ::RemoveDirectoryW(L"c:\\Program Files\\Korvel");
+    ::DeleteFileW(program().c_str());
+    if (createdFolder_) ::RemoveDirectoryW(folder_.c_str());
+    if (createdParent_) ::RemoveDirectoryW(folder_.substr(0, folder_.find_last_of(L'\\')).c_str());
   }
   bool installed() const { return installed_ && release_; }
+  std::wstring program() const { return folder_ + L"\\Vocorder.exe"; }
 
 private:
   win::Handle release_;
+  std::wstring folder_;
   bool createdParent_ = false, createdFolder_ = false, installed_ = false;
+};
+
+// The installer's record of its folder (HKLM, 32-bit view) for the length of
+// a test; the key is removed again.
+constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Korvel\\Vocorder";
+
+bool InstallDirRecorded() {
+  win::Key key;
+  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, key.put()) ==
+             ERROR_SUCCESS &&
+         ::RegQueryValueExW(key.get(), L"InstallDir", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+class RecordedInstallDir {
+public:
+  explicit RecordedInstallDir(const std::wstring& folder) {
+    win::Key key;
+    ok_ = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr,
+                            key.put(), nullptr) == ERROR_SUCCESS &&
+          ::RegSetValueExW(key.get(), L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                           static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  }
+  ~RecordedInstallDir() {
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kInstallKey, KEY_WOW64_32KEY, 0);
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel", KEY_WOW64_32KEY, 0);
+  }
+  bool ok() const { return ok_; }
+
+private:
+  bool ok_ = false;
 };
 
 // The lines the stand-in copies wrote, once there are at least count of them
@@ -189,6 +222,7 @@ TEST_F(WordAddIn, LeftoverButtonIsReusedNotDuplicated) {
 }
 
 TEST_F(WordAddIn, ClickStartsTheProgramInItsFolder) {
+  ASSERT_FALSE(InstallDirRecorded()) << "without the installer's record the fixed path is used";
   testing_support::ScratchDir scratch(L"addin");
   const std::wstring log = scratch.file(L"started.txt");
   InstalledProgram program(log);
@@ -218,8 +252,32 @@ TEST_F(WordAddIn, ClickStartsTheProgramInItsFolder) {
   EXPECT_EQ(WaitForLines(log, 2).size(), 2u);
 }
 
+// As on 64-bit Windows: the installer put the program elsewhere and recorded
+// the folder (with a trailing backslash, as a folder may be written). A copy
+// at the fixed path too shows which one the click prefers.
+TEST_F(WordAddIn, ClickStartsTheProgramFromTheRecordedFolder) {
+  testing_support::ScratchDir scratch(L"addin");
+  const std::wstring log = scratch.file(L"started.txt");
+  const std::wstring folder = scratch.file(L"Program Files (x86)");
+  InstalledProgram recorded(log, folder);
+  InstalledProgram fixed(log);
+  ASSERT_TRUE(recorded.installed() && fixed.installed());
+  RecordedInstallDir record(folder + L"\\");
+  ASSERT_TRUE(record.ok());
+  ASSERT_EQ(Connect(), S_OK);
+  ASSERT_EQ(addIn_->OnStartupComplete(&custom_), S_OK);
+
+  Button()->Click();
+  auto lines = WaitForLines(log, 1);
+  ASSERT_EQ(lines.size(), 1u);
+  const std::wstring started = lines[0].substr(0, lines[0].find(L'|'));
+  EXPECT_TRUE(SameText(started, folder)) << std::string(started.begin(), started.end());
+  EXPECT_EQ(ProgramChildren().size(), 1u);
+}
+
 TEST_F(WordAddIn, ClickWithoutTheProgramShowsNothing) {
   ASSERT_EQ(::GetFileAttributesW(kProgramPath), INVALID_FILE_ATTRIBUTES) << "the program is installed";
+  ASSERT_FALSE(InstallDirRecorded());
   ASSERT_EQ(Connect(), S_OK);
   ASSERT_EQ(addIn_->OnStartupComplete(&custom_), S_OK);
 

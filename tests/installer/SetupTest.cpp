@@ -1,0 +1,253 @@
+// The setup program as an administrator runs it (/S), and its uninstaller:
+// what lands on disk and in the registry, that the program starts from the
+// shortcut and from the word processor's button, and what is left after.
+#include "addin/AddInTestSupport.h"
+#include "TestSupport.h"
+#include "base/WinHandles.h"
+#include "e2e/Driver.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <wrl/client.h>
+#include <tlhelp32.h>
+
+#include <optional>
+#include <thread>
+
+using namespace std::chrono_literals;
+using addin_test::SameText;
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Korvel\\Vocorder";
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vocorder";
+constexpr wchar_t kWordAddInKey[] = L"Software\\Microsoft\\Office\\Word\\Addins\\VocorderAddIn.AddIn";
+constexpr wchar_t kSettingsKey[] = L"Software\\Tarnwell\\Kestrel v.5.1";
+constexpr wchar_t kUserStoreKey[] = L"Vocorder\\Sets";
+
+std::wstring SetupProgram() {
+  return testing_support::BuildDir() + L"\\installer\\" +
+         (sizeof(void*) == 8 ? L"VocorderSetup-x86_64.exe" : L"VocorderSetup.exe");
+}
+
+// Runs a program to its end; its exit code, or nothing when it did not end.
+std::optional<DWORD> RunToEnd(const std::wstring& exe, const std::wstring& args) {
+  e2e::Program p(exe, args, testing_support::BuildDir());
+  if (!p.started()) return std::nullopt;
+  return p.WaitForExit(120s);
+}
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Waits for the processes that the process id started (and that still run).
+bool WaitForChildrenOf(DWORD id) {
+  win::Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool ended = true;
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+    if (entry.th32ParentProcessID != id) continue;
+    win::Handle child(::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (child && ::WaitForSingleObject(child.get(), 120000) != WAIT_OBJECT_0) ended = false;
+  }
+  return ended;
+}
+
+// A value of a key as text ("" when missing); view may name the 32-bit view.
+std::wstring ReadText(HKEY root, const wchar_t* key, const wchar_t* name, REGSAM view = 0) {
+  win::Key k;
+  wchar_t text[1024] = {};
+  DWORD size = sizeof text;
+  if (::RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE | view, k.put()) != ERROR_SUCCESS ||
+      ::RegGetValueW(k.get(), nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+    return {};
+  return text;
+}
+
+std::optional<DWORD> ReadDword(HKEY root, const wchar_t* key, const wchar_t* name) {
+  DWORD value = 0, size = sizeof value;
+  if (::RegGetValueW(root, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) return std::nullopt;
+  return value;
+}
+
+bool KeyExists(HKEY root, const wchar_t* key, REGSAM view = 0) {
+  win::Key k;
+  return ::RegOpenKeyExW(root, key, 0, KEY_READ | view, k.put()) == ERROR_SUCCESS;
+}
+
+bool WriteMarker(HKEY root, const wchar_t* key, const wchar_t* name) {
+  win::Key k;
+  const wchar_t value[] = L"kept";
+  return ::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(), nullptr) == ERROR_SUCCESS &&
+         ::RegSetValueExW(k.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value) ==
+             ERROR_SUCCESS;
+}
+
+std::wstring LongPath(const std::wstring& path) {
+  wchar_t buffer[MAX_PATH];
+  const DWORD n = ::GetLongPathNameW(path.c_str(), buffer, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : path;
+}
+
+std::wstring StartMenuShortcut() {
+  wchar_t programs[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
+  return std::wstring(programs) + L"\\Vocorder\\Vocorder.lnk";
+}
+
+struct Shortcut {
+  std::wstring target, folder;
+};
+
+std::optional<Shortcut> ReadShortcut(const std::wstring& path) {
+  ComPtr<IShellLinkW> link;
+  ComPtr<IPersistFile> file;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
+      FAILED(link.As(&file)) || FAILED(file->Load(path.c_str(), STGM_READ)))
+    return std::nullopt;
+  wchar_t target[MAX_PATH] = {}, folder[MAX_PATH] = {};
+  if (FAILED(link->GetPath(target, MAX_PATH, nullptr, 0)) || FAILED(link->GetWorkingDirectory(folder, MAX_PATH)))
+    return std::nullopt;
+  return Shortcut{target, folder};
+}
+
+// The visible main window of a running copy of the program at exe.
+HWND MainWindowOf(const std::wstring& exe, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  do {
+    for (HWND h = ::FindWindowW(L"TfrmVocorder", nullptr); h; h = ::FindWindowExW(nullptr, h, L"TfrmVocorder", nullptr)) {
+      DWORD pid = 0;
+      ::GetWindowThreadProcessId(h, &pid);
+      win::Handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+      wchar_t image[MAX_PATH] = {};
+      DWORD size = MAX_PATH;
+      if (process && ::QueryFullProcessImageNameW(process.get(), 0, image, &size) && SameText(LongPath(image), exe) &&
+          ::IsWindowVisible(h))
+        return h;
+    }
+    ::Sleep(50);
+  } while (std::chrono::steady_clock::now() < end);
+  return nullptr;
+}
+
+// Closes the program's window and waits for its process to end.
+bool CloseProgram(HWND main) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(main, &pid);
+  win::Handle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  return process && ::WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0;
+}
+
+class Setup : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(Exists(SetupProgram())) << "the setup program is built";
+    ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY)) << "already installed";
+  }
+  // A test that stopped half-way leaves no installation to the next one or
+  // to the add-in's tests, which share the prefix.
+  void TearDown() override {
+    const std::wstring folder = ReadText(HKEY_LOCAL_MACHINE, kInstallKey, L"InstallDir", KEY_WOW64_32KEY);
+    if (!folder.empty() && Exists(folder + L"\\Uninstall.exe")) Uninstall(folder, L"");
+  }
+  // The uninstaller starts a copy of itself and ends; the copy does the work.
+  void Uninstall(const std::wstring& folder, const std::wstring& options) {
+    e2e::Program uninstaller(folder + L"\\Uninstall.exe", L"/S" + options, testing_support::BuildDir());
+    ASSERT_TRUE(uninstaller.started());
+    ASSERT_EQ(uninstaller.WaitForExit(120s), 0u);
+    ASSERT_TRUE(WaitForChildrenOf(uninstaller.id()));
+  }
+  void ExpectNothingInstalledIn(const std::wstring& folder) {
+    EXPECT_FALSE(Exists(folder)) << "the installation folder is removed";
+    EXPECT_FALSE(Exists(folder.substr(0, folder.find_last_of(L'\\')))) << "and the empty Korvel folder";
+    EXPECT_FALSE(Exists(StartMenuShortcut()));
+    EXPECT_FALSE(addin_test::KeyExists(std::wstring(L"CLSID\\") + addin_test::kClsidText));
+    EXPECT_FALSE(addin_test::KeyExists(addin_test::kProgId));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kWordAddInKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel", KEY_WOW64_32KEY));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY));
+  }
+};
+
+// As on 64-bit Windows, where the program is not in the folder the add-in
+// names by default: installed elsewhere, found there through the record.
+TEST_F(Setup, InstallsIntoTheChosenFolderAndUninstallsKeepingTheSettings) {
+  const std::wstring folder = L"C:\\Program Files (x86)\\Korvel\\Vocorder";
+  ASSERT_EQ(RunToEnd(SetupProgram(), L"/S /D=" + folder), 0u);
+
+  for (const wchar_t* name : {L"Vocorder.exe", L"VocorderAddIn.dll", L"libmp3lame-0.dll", L"ReadMe.txt",
+                              L"LAME-COPYING.txt", L"Uninstall.exe"})
+    EXPECT_TRUE(Exists(folder + L"\\" + name)) << std::string(name, name + wcslen(name));
+  EXPECT_NE(testing_support::ReadBytes(folder + L"\\Player.ini").find("list=listdir.m3u\r\n"), std::string::npos);
+  // Shipped without debug information.
+  const auto size = [](const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.nFileSizeLow;
+  };
+  EXPECT_LT(size(folder + L"\\Vocorder.exe"), size(e2e::VocorderExe()) / 2);
+
+  const std::wstring server = std::wstring(L"CLSID\\") + addin_test::kClsidText + L"\\InprocServer32";
+  EXPECT_TRUE(SameText(LongPath(ReadText(HKEY_CLASSES_ROOT, server.c_str(), nullptr)), folder + L"\\VocorderAddIn.dll"));
+  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kWordAddInKey, L"FriendlyName"), L"Vocorder pre MS Word");
+  EXPECT_NE(ReadText(HKEY_CURRENT_USER, kWordAddInKey, L"Description"), L"");
+  EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kWordAddInKey, L"LoadBehavior"), 3u);
+  EXPECT_TRUE(SameText(ReadText(HKEY_LOCAL_MACHINE, kInstallKey, L"InstallDir", KEY_WOW64_32KEY), folder));
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", KEY_WOW64_32KEY), L"Vocorder");
+  EXPECT_TRUE(SameText(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", KEY_WOW64_32KEY),
+                       L"\"" + folder + L"\\Uninstall.exe\""));
+
+  // The shortcut starts the installed program in its folder.
+  std::optional<Shortcut> shortcut;
+  {
+    win::ComScope com;
+    shortcut = ReadShortcut(StartMenuShortcut());
+  }
+  ASSERT_TRUE(shortcut);
+  EXPECT_TRUE(SameText(shortcut->target, folder + L"\\Vocorder.exe"));
+  EXPECT_TRUE(SameText(shortcut->folder, folder));
+  {
+    e2e::Program program(shortcut->target, L"", shortcut->folder);
+    HWND main = program.WaitForMainWindow(30s);
+    ASSERT_TRUE(main) << "the program starts from the shortcut";
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.WaitForExit(30s), 0u);
+  }
+
+  // The word processor (its double, tests/installer/WordHost.cpp) loads the
+  // add-in from its list; the button starts the installed program.
+  {
+    e2e::Program word(addin_test::TestProgramDir() + L"installer_wordhost.exe", L"", testing_support::BuildDir());
+    EXPECT_EQ(word.WaitForExit(60s), 0u) << "Word's list names the add-in, it loads and its button is clicked";
+    HWND main = MainWindowOf(folder + L"\\Vocorder.exe", 30s);
+    ASSERT_TRUE(main) << "the button starts the installed program";
+    EXPECT_TRUE(CloseProgram(main));
+  }
+
+  ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"));
+  ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kUserStoreKey, L"InstallerTest"));
+  Uninstall(folder, L"");
+  ExpectNothingInstalledIn(folder);
+  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"), L"kept") << "settings kept unless asked";
+  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kUserStoreKey, L"InstallerTest"), L"kept");
+}
+
+TEST_F(Setup, InstallsIntoTheDefaultFolderAndRemovesTheSettingsWhenAsked) {
+  const std::wstring folder = L"C:\\Program Files\\Korvel\\Vocorder";
+  ASSERT_EQ(RunToEnd(SetupProgram(), L"/S"), 0u);
+  EXPECT_TRUE(Exists(folder + L"\\Vocorder.exe"));
+  EXPECT_TRUE(SameText(ReadText(HKEY_LOCAL_MACHINE, kInstallKey, L"InstallDir", KEY_WOW64_32KEY), folder));
+
+  ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"));
+  ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kUserStoreKey, L"InstallerTest"));
+  Uninstall(folder, L" /REMOVESETTINGS");
+  ExpectNothingInstalledIn(folder);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Vocorder"));
+}
+
+}  // namespace
