@@ -8,7 +8,7 @@ namespace player_test {
 
 // Median fundamental frequency (Hz) over the voiced frames of mono samples
 // at `rate`: frames loud enough (against the loudest) whose normalised
-// autocorrelation peaks clearly within 60 .. 400 Hz. 0 when none is voiced.
+// autocorrelation peaks clearly within 40 .. 400 Hz. 0 when none is voiced.
 double MedianPitch(const std::vector<float>& samples, int rate, int* voicedFrames = nullptr);
 
 }  // namespace player_test
