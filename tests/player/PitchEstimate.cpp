@@ -16,13 +16,14 @@ double MedianPitch(const std::vector<float>& input, int inputRate, int* voicedFr
     for (int k = 0; k < step; ++k) sum += input[i * step + k];
     samples[i] = sum / step;
   }
-  const size_t frame = static_cast<size_t>(rate) * 40 / 1000;
+  // 30 ms frames every 15 ms.
+  const size_t frame = static_cast<size_t>(rate) * 30 / 1000, hop = frame / 2;
   const size_t minLag = static_cast<size_t>(rate / 400), maxLag = static_cast<size_t>(rate / 40);
   if (voicedFrames) *voicedFrames = 0;
   if (samples.size() < frame + maxLag) return 0;
 
   std::vector<double> energy;
-  for (size_t at = 0; at + frame + maxLag <= samples.size(); at += frame) {
+  for (size_t at = 0; at + frame + maxLag <= samples.size(); at += hop) {
     double e = 0;
     for (size_t i = 0; i < frame; ++i) e += double(samples[at + i]) * samples[at + i];
     energy.push_back(e);
@@ -31,7 +32,7 @@ double MedianPitch(const std::vector<float>& input, int inputRate, int* voicedFr
   std::vector<double> pitches;
   for (size_t f = 0; f < energy.size(); ++f) {
     if (energy[f] < 0.05 * loudest || energy[f] <= 0) continue;
-    const float* x = samples.data() + f * frame;
+    const float* x = samples.data() + f * hop;
     std::vector<double> r(maxLag + 2, 0.0);
     for (size_t lag = minLag; lag <= maxLag + 1; ++lag) {
       double c = 0, e2 = 0;
@@ -44,7 +45,7 @@ double MedianPitch(const std::vector<float>& input, int inputRate, int* voicedFr
     size_t best = minLag;
     for (size_t lag = minLag; lag <= maxLag; ++lag)
       if (r[lag] > r[best]) best = lag;
-    if (r[best] < 0.7 || best == minLag || best == maxLag) continue;
+    if (r[best] < 0.6 || best == minLag || best == maxLag) continue;
     // The shortest lag that comes close to the best is the period; longer
     // ones are its multiples.
     for (size_t lag = minLag + 1; lag < best; ++lag)

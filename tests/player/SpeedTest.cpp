@@ -133,7 +133,7 @@ void Truncate(const std::wstring& file) {
 
 class PitchFixture : public SpeedFixture {
 protected:
-  // Median pitch of what playing the recording from 2 s to 10 s sent to the
+  // Median pitch of what playing the recording from 2 s to 12 s sent to the
   // device: the same words at every speed, as the voice's pitch moves with
   // its intonation.
   double PlayedPitch(int percent, bool plainRate) {
@@ -144,7 +144,7 @@ protected:
     player->SetPosition(2 * kSecond);
     Truncate(capture);
     player->Play();
-    EXPECT_TRUE(PumpUntil([&] { return player->GetPosition() >= 10 * kSecond; }, 30000));
+    EXPECT_TRUE(PumpUntil([&] { return player->GetPosition() >= 12 * kSecond; }, 30000));
     player->Stop();
     player->Close();
     int voiced = 0;
