@@ -1,7 +1,5 @@
 #include "player/TimeStretch.h"
 
-#include "player/GraphTools.h"
-
 #include <dmodshow.h>
 #include <dmoreg.h>
 extern "C" {
@@ -358,9 +356,6 @@ public:
 
 TTimeStretchFactory factory;
 
-// Connects out to in, or gives the failure.
-HRESULT Join(IGraphBuilder* graph, IPin* out, IPin* in) { return graph->Connect(out, in); }
-
 ComPtr<IPin> FirstPin(IBaseFilter* filter, PIN_DIRECTION wanted) {
   ComPtr<IEnumPins> pins;
   if (FAILED(filter->EnumPins(&pins))) return nullptr;
@@ -405,12 +400,12 @@ ComPtr<ITimeStretch> InsertTimeStretch(IGraphBuilder* graph, IBaseFilter* render
   graph->Disconnect(upstream.Get());
   graph->Disconnect(rendererIn.Get());
   if (wrapperIn && wrapperOut && SUCCEEDED(graph->ConnectDirect(upstream.Get(), wrapperIn.Get(), nullptr)) &&
-      SUCCEEDED(Join(graph, wrapperOut.Get(), rendererIn.Get())))
+      SUCCEEDED(graph->Connect(wrapperOut.Get(), rendererIn.Get())))
     return control;
 
   // Back to the graph as it was rendered.
   graph->RemoveFilter(wrapper.Get());
-  Join(graph, upstream.Get(), rendererIn.Get());
+  graph->Connect(upstream.Get(), rendererIn.Get());
   return nullptr;
 }
 
