@@ -38,8 +38,9 @@ bool IsStretchableFormat(const DMO_MEDIA_TYPE* mt) {
   if (mt->formattype != FORMAT_WaveFormatEx || mt->cbFormat < sizeof(WAVEFORMATEX) || !mt->pbFormat) return false;
   const auto* wf = reinterpret_cast<const WAVEFORMATEX*>(mt->pbFormat);
   return (wf->wFormatTag == WAVE_FORMAT_PCM || wf->wFormatTag == WAVE_FORMAT_EXTENSIBLE) &&
-         wf->wBitsPerSample == 16 && wf->nChannels >= 1 && wf->nChannels <= 8 && wf->nSamplesPerSec >= 1000 &&
-         wf->nSamplesPerSec <= 192000 && wf->nBlockAlign == 2 * wf->nChannels;
+         (wf->wBitsPerSample == 16 || wf->wBitsPerSample == 8) && wf->nChannels >= 1 && wf->nChannels <= 8 &&
+         wf->nSamplesPerSec >= 1000 && wf->nSamplesPerSec <= 192000 &&
+         wf->nBlockAlign == wf->wBitsPerSample / 8 * wf->nChannels;
 }
 
 bool SameFormat(const DMO_MEDIA_TYPE& a, const DMO_MEDIA_TYPE* b) {
@@ -81,7 +82,7 @@ public:
     *flags = 0;
     return S_OK;
   }
-  // Any 16-bit PCM is taken as offered; nothing is proposed upstream.
+  // Any 8- or 16-bit PCM is taken as offered; nothing is proposed upstream.
   STDMETHODIMP GetInputType(DWORD index, DWORD, DMO_MEDIA_TYPE*) override {
     return index ? DMO_E_INVALIDSTREAMINDEX : DMO_E_NO_MORE_ITEMS;
   }
@@ -189,13 +190,13 @@ public:
     }
     ApplySpeed();
     const int frames = static_cast<int>(length / Format().nBlockAlign);
-    if (frames > 0 && data) {
-      // The buffer's memory need not be aligned for short.
-      scratch_.resize(static_cast<size_t>(frames) * Format().nChannels);
-      memcpy(scratch_.data(), data, scratch_.size() * sizeof(short));
-      if (!sonicWriteShortToStream(stream_, scratch_.data(), frames)) return E_OUTOFMEMORY;
-    }
-    return S_OK;
+    if (frames <= 0 || !data) return S_OK;
+    if (Format().wBitsPerSample == 8)
+      return sonicWriteUnsignedCharToStream(stream_, data, frames) ? S_OK : E_OUTOFMEMORY;
+    // The buffer's memory need not be aligned for short.
+    scratch_.resize(static_cast<size_t>(frames) * Format().nChannels);
+    memcpy(scratch_.data(), data, scratch_.size() * sizeof(short));
+    return sonicWriteShortToStream(stream_, scratch_.data(), frames) ? S_OK : E_OUTOFMEMORY;
   }
   STDMETHODIMP ProcessOutput(DWORD, DWORD count, DMO_OUTPUT_DATA_BUFFER* buffers, DWORD* status) override {
     if (!buffers || !status || count != 1) return E_INVALIDARG;
@@ -216,9 +217,14 @@ public:
       buffers[0].pBuffer->SetLength(0);
       return S_FALSE;
     }
-    scratch_.resize(static_cast<size_t>(frames) * wf.nChannels);
-    const int got = sonicReadShortFromStream(stream_, scratch_.data(), frames);
-    memcpy(data, scratch_.data(), static_cast<size_t>(got) * wf.nBlockAlign);
+    int got = 0;
+    if (wf.wBitsPerSample == 8) {
+      got = sonicReadUnsignedCharFromStream(stream_, data, frames);
+    } else {
+      scratch_.resize(static_cast<size_t>(frames) * wf.nChannels);
+      got = sonicReadShortFromStream(stream_, scratch_.data(), frames);
+      memcpy(data, scratch_.data(), static_cast<size_t>(got) * wf.nBlockAlign);
+    }
     buffers[0].pBuffer->SetLength(static_cast<DWORD>(got) * wf.nBlockAlign);
     const REFERENCE_TIME start = baseTime_ + FramesToTime(framesOut_);
     framesOut_ += got;

@@ -3,7 +3,7 @@
 // renderer. The framework's own rate control cannot be used: Wine accepts
 // and ignores it, and Windows' audio renderer moves the pitch with the rate.
 //
-// The object takes 16-bit PCM and gives the same format back, stretched in
+// The object takes 8- or 16-bit PCM and gives the same format back, stretched in
 // time. Its output time stamps count the output it has given since the last
 // flush, so the renderer plays it at the clock's pace; the player maps that
 // back to recording time (TPlayer::GetPosition).

@@ -105,6 +105,22 @@ TEST_F(SpeedFixture, ChangingSpeedWhilePlayingKeepsThePositionAndChangesThePace)
   player->Stop();
 }
 
+TEST_F(SpeedFixture, EightBitPcmPlaysAtTheSpeedToo) {
+  // A wave file's 8-bit samples reach the renderer without a decoder.
+  player->Open(testing_support::FixturePath(L"speech11k8.wav"));
+  player->SetSpeed(200);
+  ASSERT_TRUE(player->SpeedSupported());
+  events.clear();
+  const ULONGLONG start = ::GetTickCount64();
+  player->Play();
+  ASSERT_TRUE(WaitForCompletion(30000));
+  const double wall = (::GetTickCount64() - start) / 1000.0;
+  const double wanted = Seconds(player->Duration()) / 2;
+  EXPECT_NEAR(wall, wanted, 0.05 * wanted);
+  EXPECT_EQ(player->GetPosition(), player->Duration());
+  player->Stop();
+}
+
 // The capture file's samples: 32-bit float stereo at 48000 Hz (what the ALSA
 // file device gets from Wine's mixer), folded to mono.
 constexpr int kCaptureRate = 48000;
