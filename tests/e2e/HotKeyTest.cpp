@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "Driver.h"
 #include "TestSupport.h"
@@ -113,6 +114,56 @@ TEST(HotKeys, PlayPauseStepAndVolumeWhileAnotherProgramHasTheFocus) {
 
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(p.WaitForExit(30s), 0u);
+}
+
+TEST(HotKeys, SpeedKeysChangeTheSpeedWhileAnotherProgramHasTheFocusAndItIsKept) {
+  ScratchDir dir{L"e2espeed"};
+  std::filesystem::copy_file(e2e::VocorderExe(), dir.file(L"Vocorder.exe"));
+  WriteBytes(dir.file(L"Player.ini"), "list=listdir.m3u\r\n");
+  const wchar_t* settings = L"Software\\Tarnwell\\Kestrel v.5.1";
+  auto storedSpeed = [&]() -> std::optional<DWORD> {
+    DWORD v = 0, size = sizeof(v);
+    if (::RegGetValueW(HKEY_CURRENT_USER, settings, L"Speed", RRF_RT_REG_DWORD, nullptr, &v, &size) != ERROR_SUCCESS)
+      return std::nullopt;
+    return v;
+  };
+  ::RegDeleteKeyValueW(HKEY_CURRENT_USER, settings, L"Speed");
+
+  e2e::Program p(dir.file(L"Vocorder.exe"), L"", dir.path().wstring());
+  HWND main = p.WaitForWindow(L"TfrmVocorder", 30s);
+  ASSERT_TRUE(main);
+  HWND speed = ::GetDlgItem(main, app::idSpeed);
+  ASSERT_TRUE(speed);
+  EXPECT_EQ(Text(speed), L"100 %");
+
+  services_test::FocusedNotepad notepad;
+  ASSERT_NE(notepad.window(), nullptr) << "notepad did not start";
+  ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
+  auto shows = [&](const wchar_t* text) { return services_test::WaitFor([&] { return Text(speed) == text; }, 5000); };
+
+  ASSERT_TRUE(services_test::PressKeys("alt+shift+Prior"));
+  EXPECT_TRUE(shows(L"105 %")) << "faster: " << testing::PrintToString(Text(speed));
+  EXPECT_EQ(storedSpeed(), 105u);
+  ASSERT_TRUE(services_test::PressKeys("alt+shift+Next"));
+  ASSERT_TRUE(services_test::PressKeys("alt+shift+Next"));
+  EXPECT_TRUE(shows(L"95 %")) << "slower: " << testing::PrintToString(Text(speed));
+  EXPECT_TRUE(notepad.focused());
+
+  // Kept across a restart.
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(p.WaitForExit(30s), 0u);
+  e2e::Program again(dir.file(L"Vocorder.exe"), L"", dir.path().wstring());
+  main = again.WaitForWindow(L"TfrmVocorder", 30s);
+  ASSERT_TRUE(main);
+  speed = ::GetDlgItem(main, app::idSpeed);
+  EXPECT_EQ(Text(speed), L"95 %");
+
+  // Back to 100 %: the value leaves the registry.
+  ASSERT_TRUE(services_test::PressKeys("alt+shift+Home"));
+  EXPECT_TRUE(shows(L"100 %")) << "reset: " << testing::PrintToString(Text(speed));
+  EXPECT_EQ(storedSpeed(), std::nullopt);
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(again.WaitForExit(30s), 0u);
 }
 
 }  // namespace
