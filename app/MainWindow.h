@@ -20,6 +20,7 @@
 #include "services/FisHotKey.h"
 #include "services/FoldrDlg.h"
 #include "settings/KestrelLayouts.h"
+#include "settings/SettingsDialog.h"
 
 class TFRecMpeg;
 namespace services {
@@ -53,7 +54,10 @@ using OpenFileDialog = std::function<std::optional<std::wstring>(HWND owner, con
 // Installs the dialog (an empty one restores the real one); returns the old one.
 OpenFileDialog SetOpenFileDialog(OpenFileDialog dialog);
 
-class TfrmVocorder : public win::TWindow, public kestrel::IListView, public kestrel::ILayoutHost {
+class TfrmVocorder : public win::TWindow,
+                     public kestrel::IListView,
+                     public kestrel::ILayoutHost,
+                     public kestrel::ISettingsHost {
 public:
   static constexpr wchar_t kClassName[] = L"TfrmVocorder";
 
@@ -77,6 +81,7 @@ public:
   services::TFolderDialog& FD() { return *FD_; }
   TFAbout& FAbout() { return *FAbout_; }
   TFRecMpeg* FRecMpeg() const { return FRecMpeg_.get(); }
+  kestrel::TForm2* Form2() const { return Form2_.get(); }
   const std::array<std::unique_ptr<services::TfisHotKey>, 8>& HotKeys() const { return hotKeys_; }
 
   // Handlers (public so tests and the hot keys can run them as a click would).
@@ -98,6 +103,9 @@ public:
   void SpeedButton4Click();
   void btnKonecClick();
   void SpeedButton5Click();
+  void SpeedButton6Click();
+  // The settings dialog, created on first use; page -1 keeps its page.
+  void idSettingsClick(int page = -1);
   void SpeedButton7Click();
   void SpeedButton8Click();
   void LoadDefaultFolder();
@@ -148,6 +156,14 @@ public:
   void ApplyVisibilityMask(kestrel::VisibilityMask mask) override;
   HMENU LayoutsMenu() override { return mLayouts_; }
 
+  // kestrel::ISettingsHost
+  HWND MainHandle() override { return hwnd_; }
+  bool RecordingSelected() override;
+  std::wstring SelectedRecordingPath() override { return SelectedSongPath(); }
+  void ClickPlay() override;
+  bool PlayerTellsTimes() override { return TimeSupported; }
+  void SetTimeEditEnabled(bool enabled) override { TimeEditEnabled = enabled; }
+
 private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   // A handler's failure: the player's texts shown as the application's
@@ -167,6 +183,8 @@ private:
   void SetBarFill(int width);
   bool PlayerBusy() const;  // Paused or Running
   void ShowPlayerError(const std::exception& e);
+  // A failed Open of the play button: the device dialogs.
+  void PlayerOpenFailed(const std::exception& e);
   void ProcessMessages();
   void WaitForDelayedStart(bool& leave);
   void ShowTimeEditor(bool on);
@@ -203,6 +221,7 @@ private:
   std::unique_ptr<TFRecMpeg> FRecMpeg_;  // created at start-up
   std::unique_ptr<TFAbout> FAbout_;
   std::unique_ptr<services::TEmail> Email1_;
+  std::unique_ptr<kestrel::TForm2> Form2_;  // created on first use; uses Player_
   std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
 
   // Window state.
