@@ -183,8 +183,8 @@ private:
   void SetBarFill(int width);
   bool PlayerBusy() const;  // Paused or Running
   void ShowPlayerError(const std::exception& e);
-  // A failed Open of the play button: the device dialogs.
-  void PlayerOpenFailed(const std::exception& e);
+  // A failed Open of the play button, with the player's text: the device dialogs.
+  void PlayerOpenFailed(const std::wstring& text);
   void ProcessMessages();
   void WaitForDelayedStart(bool& leave);
   void ShowTimeEditor(bool on);

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "app/MainWindow.h"
-#include "base/Text.h"
 #include "core/KestrelErrors.h"
 #include "core/SettingsRecord.h"
 
@@ -23,9 +22,7 @@ void TfrmVocorder::idSettingsClick(int page) {
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void TfrmVocorder::PlayerOpenFailed(const std::exception& e) {
-  const auto* p = dynamic_cast<const PlayerError*>(&e);
-  const std::wstring text = p ? p->Text() : text::FromAnsi(e.what());
+void TfrmVocorder::PlayerOpenFailed(const std::wstring& text) {
   if (Form2_ && ::IsWindowVisible(Form2_->Handle())) {
     kestrel::ShowDeviceError(Form2_->Handle(), text);
     return;

@@ -86,7 +86,7 @@ void TfrmVocorder::idPlayClick() {
         try {
           Player_->Open(path);
         } catch (const std::exception& e) {
-          if (s.ErrPlaytime) PlayerOpenFailed(e);
+          if (s.ErrPlaytime) PlayerOpenFailed(ErrorText(e));
           return;
         }
       }

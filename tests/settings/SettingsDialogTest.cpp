@@ -242,6 +242,26 @@ TEST_F(SettingsDialog, ATrialMovesPlaybackAndCancelPutsItBack) {
   EXPECT_FALSE(KeyExists());
 }
 
+TEST_F(SettingsDialog, ATrialWhileStoppedOffersToPlay) {
+  Start();
+  host.path = testing_support::FixturePath(L"speechrec.mp3");
+  seam.answers = {IDYES, IDNO};
+  Open([&](DialogDriver& d) {
+    ChooseDevice(1);
+    Press(idDeviceSelect);
+    ASSERT_EQ(seam.boxes.size(), 2u);
+    EXPECT_EQ(seam.boxes[0].text, L"The selected device will be loaded the next time when playing a song,\r"
+                                  L"do you want to start playing the selected song now?");
+    EXPECT_EQ(host.plays, 1);
+    // The host's play opened nothing: the force question, answered No.
+    EXPECT_EQ(seam.boxes[1].text.rfind(L"Player didn't loaded the file", 0), 0u);
+    EXPECT_FALSE(Checked(idForceDevice));
+    EXPECT_EQ(player.SelectedDevice, 1);
+    d.Press(idCancel);
+  });
+  EXPECT_EQ(player.SelectedDevice, 0);
+}
+
 TEST_F(SettingsDialog, SaveThatCannotCreateTheKeyKeepsTheDialogOpen) {
   // A volatile parent refuses the non-volatile settings key.
   win::Key parent;
