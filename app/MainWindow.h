@@ -20,6 +20,7 @@
 #include "services/FisHotKey.h"
 #include "services/FoldrDlg.h"
 #include "settings/KestrelLayouts.h"
+#include "settings/SettingsDialog.h"
 
 class TFRecMpeg;
 namespace services {
@@ -54,7 +55,10 @@ using OpenFileDialog = std::function<std::optional<std::wstring>(HWND owner, con
 // Installs the dialog (an empty one restores the real one); returns the old one.
 OpenFileDialog SetOpenFileDialog(OpenFileDialog dialog);
 
-class TfrmVocorder : public win::TWindow, public kestrel::IListView, public kestrel::ILayoutHost {
+class TfrmVocorder : public win::TWindow,
+                     public kestrel::IListView,
+                     public kestrel::ILayoutHost,
+                     public kestrel::ISettingsHost {
 public:
   static constexpr wchar_t kClassName[] = L"TfrmVocorder";
 
@@ -78,6 +82,7 @@ public:
   services::TFolderDialog& FD() { return *FD_; }
   TFAbout& FAbout() { return *FAbout_; }
   TFRecMpeg* FRecMpeg() const { return FRecMpeg_.get(); }
+  kestrel::TForm2* Form2() const { return Form2_.get(); }
   const std::array<std::unique_ptr<services::TfisHotKey>, 8>& HotKeys() const { return hotKeys_; }
   // Slower, faster, back to 100 % (app/SpeedKeys.h).
   const std::array<std::unique_ptr<services::TfisHotKey>, 3>& SpeedHotKeys() const { return speedKeys_; }
@@ -101,6 +106,9 @@ public:
   void SpeedButton4Click();
   void btnKonecClick();
   void SpeedButton5Click();
+  void SpeedButton6Click();
+  // The settings dialog, created on first use; page -1 keeps its page.
+  void idSettingsClick(int page = -1);
   void SpeedButton7Click();
   void SpeedButton8Click();
   void LoadDefaultFolder();
@@ -157,6 +165,14 @@ public:
   void ApplyVisibilityMask(kestrel::VisibilityMask mask) override;
   HMENU LayoutsMenu() override { return mLayouts_; }
 
+  // kestrel::ISettingsHost
+  HWND MainHandle() override { return hwnd_; }
+  bool RecordingSelected() override;
+  std::wstring SelectedRecordingPath() override { return SelectedSongPath(); }
+  void ClickPlay() override;
+  bool PlayerTellsTimes() override { return TimeSupported; }
+  void SetTimeEditEnabled(bool enabled) override { TimeEditEnabled = enabled; }
+
 private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   // A handler's failure: the player's texts shown as the application's
@@ -178,6 +194,8 @@ private:
   void SetBarFill(int width);
   bool PlayerBusy() const;  // Paused or Running
   void ShowPlayerError(const std::exception& e);
+  // A failed Open of the play button, with the player's text: the device dialogs.
+  void PlayerOpenFailed(const std::wstring& text);
   void ProcessMessages();
   void WaitForDelayedStart(bool& leave);
   void ShowTimeEditor(bool on);
@@ -214,6 +232,7 @@ private:
   std::unique_ptr<TFRecMpeg> FRecMpeg_;  // created at start-up
   std::unique_ptr<TFAbout> FAbout_;
   std::unique_ptr<services::TEmail> Email1_;
+  std::unique_ptr<kestrel::TForm2> Form2_;  // created on first use; uses Player_
   std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
   std::array<std::unique_ptr<services::TfisHotKey>, 3> speedKeys_;
 

@@ -87,9 +87,7 @@ void TfrmVocorder::idPlayClick() {
         try {
           Player_->Open(path);
         } catch (const std::exception& e) {
-          // The settings dialog offers the device choice; until it exists
-          // the question is asked and the answer has nothing to open.
-          if (s.ErrPlaytime) kestrel::AskEditDevice(ErrorText(e));
+          if (s.ErrPlaytime) PlayerOpenFailed(ErrorText(e));
           return;
         }
       }

@@ -125,20 +125,24 @@ void TDialog::Dispatch(const MSG& m) {
   }
 }
 
-bool TDialog::ProcessMessages() {
+void TDialog::ProcessMessages() {
   MSG m;
   while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
     if (m.message == WM_QUIT) {
+      // Left for the loop that owns the thread.
       ::PostQuitMessage(static_cast<int>(m.wParam));
-      return false;
+      return;
     }
     Dispatch(m);
   }
-  return true;
 }
 
-void TDialog::SetHint(int id, std::wstring_view text) {
-  HWND control = Item(id);
+bool TDialog::IsOwnKey(const MSG& m) const {
+  return (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN || m.message == WM_CHAR) && Handle() &&
+         (m.hwnd == Handle() || ::IsChild(Handle(), m.hwnd));
+}
+
+void TDialog::SetHint(HWND control, std::wstring_view text) {
   if (!Handle() || !control) return;
   if (!tips_) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
@@ -147,6 +151,7 @@ void TDialog::SetHint(int id, std::wstring_view text) {
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                               ::GetModuleHandleW(nullptr), nullptr);
     if (!tips_) return;
+    ::SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, 400);
   }
   std::wstring t(text);
   TTTOOLINFOW ti{};
@@ -155,19 +160,20 @@ void TDialog::SetHint(int id, std::wstring_view text) {
   ti.hwnd = Handle();
   ti.uId = reinterpret_cast<UINT_PTR>(control);
   ti.lpszText = t.data();
-  const bool known = !Hint(id).empty();
-  ::SendMessageW(tips_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  // The tooltip keeps its own copy of the text.
+  ::SendMessageW(tips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  ::SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
-std::wstring TDialog::Hint(int id) const {
-  if (!tips_) return {};
+std::wstring TDialog::HintOf(HWND control) const {
+  if (!tips_ || !control) return {};
   wchar_t buf[512] = L"";
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof(ti);
   ti.hwnd = Handle();
-  ti.uId = reinterpret_cast<UINT_PTR>(Item(id));
+  ti.uId = reinterpret_cast<UINT_PTR>(control);
   ti.lpszText = buf;
-  ::SendMessageW(tips_, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&ti));
+  if (!::SendMessageW(tips_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti))) return {};
   return buf;
 }
 

@@ -81,16 +81,17 @@ public:
   std::wstring ItemText(int id) const;
   void SetItemText(int id, std::wstring_view text);
 
-  // The hint (tooltip) of a control; the dialog's tooltip window is made on
-  // the first SetHint.
-  void SetHint(int id, std::wstring_view text);
-  std::wstring Hint(int id) const;
+  // The hint (tooltip) shown while the mouse rests on a control of the
+  // dialog, its pages' controls too; one tooltip per dialog, made on first use.
+  void SetHint(HWND control, std::wstring_view text);
+  void SetHint(int id, std::wstring_view text) { SetHint(Item(id), text); }
+  std::wstring HintOf(HWND control) const;
+  std::wstring Hint(int id) const { return HintOf(Item(id)); }
 
   // Runs the messages already waiting, with the dialog's Enter and Esc, as
   // the modal loop would: for long work inside a handler that must let a
-  // Stop click or a repaint through. False when the thread is to quit (the
-  // quit is left for the loop that owns the thread).
-  bool ProcessMessages();
+  // Stop click or a repaint through.
+  void ProcessMessages();
 
 protected:
   // Once, after the controls were made.
@@ -107,8 +108,11 @@ protected:
   virtual void Place();
   // The control that takes the focus when shown: the first tab stop.
   virtual HWND InitialFocus();
-  // A message before the dialog's own keys see it; true when it was taken.
+  // A message of the dialog's loop before Enter, Esc and the dialog
+  // navigation see it; true when it was taken.
   virtual bool PreTranslateMessage(const MSG&) { return false; }
+  // A key message aimed at the dialog or one of its controls.
+  bool IsOwnKey(const MSG& m) const;
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   const DialogTemplate& Template() const { return template_; }
