@@ -125,16 +125,16 @@ void TDialog::Dispatch(const MSG& m) {
   }
 }
 
-void TDialog::ProcessMessages() {
+bool TDialog::ProcessMessages() {
   MSG m;
   while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
     if (m.message == WM_QUIT) {
-      // Left for the loop that owns the thread.
       ::PostQuitMessage(static_cast<int>(m.wParam));
-      return;
+      return false;
     }
     Dispatch(m);
   }
+  return true;
 }
 
 bool TDialog::IsOwnKey(const MSG& m) const {

@@ -90,8 +90,9 @@ public:
 
   // Runs the messages already waiting, with the dialog's Enter and Esc, as
   // the modal loop would: for long work inside a handler that must let a
-  // Stop click or a repaint through.
-  void ProcessMessages();
+  // Stop click or a repaint through. False when the thread is to quit (the
+  // quit is left for the loop that owns the thread).
+  bool ProcessMessages();
 
 protected:
   // Once, after the controls were made.
