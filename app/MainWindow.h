@@ -16,9 +16,11 @@
 #include "base/WinHandles.h"
 #include "base/Window.h"
 #include "lists/KestrelLists.h"
+#include "lists/ResumePositions.h"
 #include "player/TPlayer.h"
 #include "services/FisHotKey.h"
 #include "services/FoldrDlg.h"
+#include "services/TypeText.h"
 #include "settings/KestrelLayouts.h"
 
 class TFRecMpeg;
@@ -78,6 +80,8 @@ public:
   TFAbout& FAbout() { return *FAbout_; }
   TFRecMpeg* FRecMpeg() const { return FRecMpeg_.get(); }
   const std::array<std::unique_ptr<services::TfisHotKey>, 8>& HotKeys() const { return hotKeys_; }
+  services::TfisHotKey* StampHotKey() const { return stampKey_.get(); }
+  kestrel::TResumePositions* Positions() const { return positions_.get(); }
 
   // Handlers (public so tests and the hot keys can run them as a click would).
   void FormCreate();
@@ -129,6 +133,12 @@ public:
   void sldVolumeMouseUp(const BlockMouse& m);
   void idTime1Click();
   int StepPixels() const;
+
+  // Typing along: the time stamp typed by its hot key, and the settings of
+  // it taken up after the settings dialog's save (false when the system
+  // refused the hot key).
+  void HotKeyTimeStampHotKey();
+  bool ApplyTypingSettings();
 
   // kestrel::IListView
   void ClearArtists() override;
@@ -185,6 +195,9 @@ private:
   static LRESULT CALLBACK KeySinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
   int BarFill() const;
   int FrameWidth() const;
+  void RewindForResume();
+  void RememberPosition();
+  void ShowRememberedPosition();
 
   HINSTANCE instance_ = nullptr;
   win::GdiObject font_;
@@ -204,6 +217,10 @@ private:
   std::unique_ptr<TFAbout> FAbout_;
   std::unique_ptr<services::TEmail> Email1_;
   std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
+  std::unique_ptr<services::TfisHotKey> stampKey_;
+  std::unique_ptr<services::TTextTyper> typer_;
+  std::unique_ptr<kestrel::TResumePositions> positions_;
+  bool finishing_ = false;  // the recording has played to its end
 
   // Window state.
   bool VolumePolling = true;

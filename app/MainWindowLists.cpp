@@ -168,6 +168,7 @@ void TfrmVocorder::cmbSongsChange() {
   kestrel::CurrentSong = k;
   hints_.Set(songs, k >= 0 ? ComboText(songs, k) : std::wstring());
   kestrel::UpdateNextPrevButtons();
+  RememberPosition();  // of the recording that was playing until now
   if (kestrel::Settings.PlaySelected && !selectingWithoutPlaying_ && k >= 0) {
     if (kestrel::Settings.EnableTime3) {
       bool leave = false;
@@ -184,6 +185,7 @@ void TfrmVocorder::cmbSongsChange() {
     idStopClick();
     ProcessMessages();
   }
+  ShowRememberedPosition();
   RefocusKeySink();
 }
 

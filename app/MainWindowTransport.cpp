@@ -64,11 +64,13 @@ void TfrmVocorder::idPlayClick() {
   };
   if (PlayerBusy()) {
     try {
+      if (Player_->State() == PlayerState::Paused) RewindForResume();
       Player_->TogglePause();
     } catch (const std::exception&) {
       if (s.ErrPlaytime) throw;
       return;
     }
+    if (Player_->State() == PlayerState::Paused) RememberPosition();
   } else {
     if (kestrel::CurrentArtist < 0 || kestrel::CurrentArtist >= kestrel::CurrentList.Count) {
       kestrel::MsgSelectArtist();
@@ -143,6 +145,10 @@ void TfrmVocorder::idStopClick() {
       MarkDelayPending(false);
       DelayPending = false;
     }
+    if (finishing_)
+      positions_->Forget(Player_->FileName());
+    else if (!SelectBusy)  // choosing a recording remembers the one before itself
+      RememberPosition();
     try {
       Player_->Stop();
       Player_->Rewind();
@@ -214,13 +220,19 @@ void TfrmVocorder::SpeedButton2MouseDown() {
 void TfrmVocorder::SpeedButton1MouseUp() {
   ::KillTimer(hwnd_, Tim2);
   bool resume = std::exchange(ResumeAfterStep, false);
-  if (resume) Player_->Play();
+  if (resume) {
+    RewindForResume();
+    Player_->Play();
+  }
 }
 
 void TfrmVocorder::SpeedButton2MouseUp() {
   ::KillTimer(hwnd_, Tim1);
   bool resume = std::exchange(ResumeAfterStep, false);
-  if (resume) Player_->Play();
+  if (resume) {
+    RewindForResume();
+    Player_->Play();
+  }
 }
 
 void TfrmVocorder::idTrackBarMouseDown(const BlockMouse& m) {
@@ -374,6 +386,57 @@ void TfrmVocorder::CreateHotKeys() {
     key->Loaded();
     hotKeys_[i] = std::move(key);
   }
+  typer_ = std::make_unique<services::TTextTyper>();
+  stampKey_ = std::make_unique<services::TfisHotKey>();
+  stampKey_->OnHotKey = [this](services::TfisHotKey&) {
+    try {
+      HotKeyTimeStampHotKey();
+    } catch (const std::exception& e) {
+      ShowPlayerError(e);
+    }
+  };
+  stampKey_->SetKey(static_cast<WORD>(kestrel::Settings.StampHotKey));
+  stampKey_->Loaded();
+}
+
+// The typist hears the last words again: playback resumes a little before
+// where it stopped, never before the start.
+void TfrmVocorder::RewindForResume() {
+  const int64_t back = static_cast<int64_t>(kestrel::Settings.ResumeRewind) * 10'000;
+  if (back <= 0 || !TimeSupported) return;
+  const int64_t at = Player_->GetPosition();
+  Player_->SetPosition(at > back ? at - back : 0);
+}
+
+void TfrmVocorder::RememberPosition() {
+  if (!positions_ || !PlayerBusy() || Player_->FileName().empty()) return;
+  try {
+    positions_->Remember(Player_->FileName(), Player_->GetPosition());
+  } catch (const std::exception&) {
+    // pnPositionFailed has been announced; there is nothing to remember
+  }
+}
+
+// A chosen recording shows where it was left; the play button starts there
+// as it starts at any position shown in idTime1.
+void TfrmVocorder::ShowRememberedPosition() {
+  if (!positions_ || !TimeSupported || Player_->State() != PlayerState::Stopped) return;
+  const std::wstring path = SelectedSongPath();
+  const auto at = path.empty() ? std::nullopt : positions_->Find(path);
+  const std::wstring shown = at ? FormatMediaTime(*at, ShowMillis) : ZeroTimeText;
+  if (WindowText(Control(idTime1)) != shown) ::SetWindowTextW(Control(idTime1), shown.c_str());
+}
+
+void TfrmVocorder::HotKeyTimeStampHotKey() {
+  if (!PlayerBusy() || !TimeSupported) return;
+  const auto& s = kestrel::Settings;
+  const bool millis = s.StampMillis == kestrel::smAlways || (s.StampMillis == kestrel::smAsReadout && ShowMillis);
+  typer_->Type(FormatTimeStamp(Player_->GetPosition(), s.StampBrackets, millis));
+}
+
+bool TfrmVocorder::ApplyTypingSettings() {
+  stampKey_->SetKey(static_cast<WORD>(kestrel::Settings.StampHotKey));
+  return stampKey_->Registered();
 }
 
 }  // namespace app

@@ -36,7 +36,19 @@ struct TSettings {
   std::wstring DeviceName;
   bool ForceDevice = false;
   bool DeviceVolume = true;
+
+  // Typing along.
+  int ResumeRewind = 1000;     // ms played again when playback resumes after a pause
+  bool StampBrackets = true;   // time stamps typed as "[hh:mm:ss]" rather than "hh:mm:ss"
+  uint8_t StampMillis = 0;     // a TStampMillis
+  int StampHotKey = 0x402D;    // shortcut code of the time-stamp hot key: Ctrl+Insert
 };
+
+// Whether a typed time stamp carries milliseconds.
+enum TStampMillis : uint8_t { smAsReadout = 0, smAlways = 1, smNever = 2 };
+// The rewind's range and step (ms).
+inline constexpr int kMaxResumeRewind = 5000;
+inline constexpr int kResumeRewindStep = 500;
 
 extern TSettings Settings;
 
