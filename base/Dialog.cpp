@@ -1,5 +1,7 @@
 #include "base/Dialog.h"
 
+#include <commctrl.h>
+
 namespace win {
 namespace {
 
@@ -82,6 +84,9 @@ int TDialog::ShowModal(HWND owner) {
   modal_ = true;
   MSG m{};
   while (modal_ && ::GetMessageW(&m, nullptr, 0, 0) > 0) {
+    if ((m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN || m.message == WM_CHAR) &&
+        (m.hwnd == self || ::IsChild(self, m.hwnd)) && PreTranslateKey(m))
+      continue;
     if (TranslateDialogKey(m)) continue;
     if (!::IsDialogMessageW(self, &m)) {
       ::TranslateMessage(&m);
@@ -120,6 +125,34 @@ std::wstring TDialog::ItemText(int id) const {
 }
 
 void TDialog::SetItemText(int id, std::wstring_view text) { ::SetWindowTextW(Item(id), std::wstring(text).c_str()); }
+
+void TDialog::SetHint(HWND control, const wchar_t* text) {
+  if (!Handle() || !control) return;
+  if (!tip_) {
+    tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
+                             0, 0, Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    if (!tip_) return;
+    ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 400);
+  }
+  TTTOOLINFOW ti{sizeof ti};
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = Handle();
+  ti.uId = reinterpret_cast<UINT_PTR>(control);
+  ti.lpszText = const_cast<wchar_t*>(text);
+  ::SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  ::SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+std::wstring TDialog::HintOf(HWND control) const {
+  if (!tip_) return {};
+  wchar_t buf[512] = L"";
+  TTTOOLINFOW ti{sizeof ti};
+  ti.hwnd = Handle();
+  ti.uId = reinterpret_cast<UINT_PTR>(control);
+  ti.lpszText = buf;
+  if (!::SendMessageW(tip_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&ti))) return {};
+  return buf;
+}
 
 void TDialog::OnCommand(int, int) {}
 

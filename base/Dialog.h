@@ -81,6 +81,11 @@ public:
   std::wstring ItemText(int id) const;
   void SetItemText(int id, std::wstring_view text);
 
+  // The hint shown while the mouse rests on a control of the dialog (its
+  // pages' controls too); one tooltip per dialog, made on first use.
+  void SetHint(HWND control, const wchar_t* text);
+  std::wstring HintOf(HWND control) const;
+
 protected:
   // Once, after the controls were made.
   virtual void OnCreate() {}
@@ -96,6 +101,9 @@ protected:
   virtual void Place();
   // The control that takes the focus when shown: the first tab stop.
   virtual HWND InitialFocus();
+  // A key message of the dialog's thread before Enter, Esc and the dialog
+  // navigation see it; true when the dialog took it.
+  virtual bool PreTranslateKey(const MSG&) { return false; }
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   const DialogTemplate& Template() const { return template_; }
@@ -108,6 +116,7 @@ private:
   const DialogTemplate& template_;
   GdiObject font_;
   HWND owner_ = nullptr;
+  HWND tip_ = nullptr;  // destroyed with the dialog, which owns it
   bool modal_ = false;
   int result_ = IDCANCEL;
 };

@@ -1,6 +1,7 @@
 #include "settings/TypingSettings.h"
 
 #include "base/Registry.h"
+#include "core/KestrelErrors.h"
 #include "settings/KestrelSettings.h"
 
 namespace kestrel {
@@ -16,9 +17,35 @@ void ReadTypingSettings(HKEY key, TSettings& s) {
     s.ResumeRewind = static_cast<int>(*v);
   if (auto v = reg::ReadDword(key, L"StampBrackets")) s.StampBrackets = *v != 0;
   if (auto v = reg::ReadDword(key, L"StampMillis"); v && *v <= smNever) s.StampMillis = static_cast<uint8_t>(*v);
-  // A shortcut needs a key; modifiers alone are no shortcut.
-  if (auto v = reg::ReadDword(key, L"StampHotKey"); v && *v <= 0xFFFF && (*v & 0xFF) != 0)
+  // 0 is no hot key; modifiers alone are no shortcut.
+  if (auto v = reg::ReadDword(key, L"StampHotKey"); v && *v <= 0xFFFF && (*v == 0 || (*v & 0xFF) != 0))
     s.StampHotKey = static_cast<int>(*v);
+}
+
+std::wstring ShortcutText(WORD code) {
+  std::wstring s;
+  if (code & 0x4000) s += L"Ctrl+";
+  if (code & 0x2000) s += L"Shift+";
+  if (code & 0x8000) s += L"Alt+";
+  const UINT vk = LOBYTE(code);
+  LONG scan = static_cast<LONG>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
+  switch (vk) {
+    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+      scan |= 1 << 24;  // the keys beside the numeric pad, not on it
+  }
+  wchar_t name[64] = L"";
+  if (vk && ::GetKeyNameTextW(scan, name, 64) > 0)
+    s += name;
+  else
+    s += L"kláves " + std::to_wstring(vk);
+  return s;
+}
+
+void WarnHotKeyRefused(WORD code) {
+  ShowBox(BoxKind::Warning, BoxButtons::Ok,
+          L"Klávesovú skratku " + ShortcutText(code) +
+              L" systém odmietol: pravdepodobne ju už používa iný program.\rZvoľte inú skratku.");
 }
 
 bool StoreTypingSettings(HKEY k, const TSettings& v) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "core/SettingsRecord.h"
 
 namespace kestrel {
@@ -15,6 +17,11 @@ void ReadTypingSettings(HKEY key, TSettings& settings);
 // "StampBrackets", "StampMillis", "StampHotKey". False after a failure
 // (already reported).
 bool StoreTypingSettings(HKEY key, const TSettings& values);
+
+// A shortcut code as the user reads it: "Ctrl+Shift+Insert".
+std::wstring ShortcutText(WORD code);
+// The warning that the system would not register the shortcut.
+void WarnHotKeyRefused(WORD code);
 
 // The rewind rounded down to its step and held in its range.
 int ClampResumeRewind(int ms);

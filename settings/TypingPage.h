@@ -1,0 +1,55 @@
+// The settings dialog's page "Prepis" (transcription): how far playback goes
+// back when it resumes after a pause, the form of the typed time stamps and
+// the hot key that types one. A hot key the system will not register is
+// refused as it is chosen, with a message, and the control goes back to the
+// last one accepted.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "settings/SettingsPage.h"
+
+namespace kestrel {
+
+namespace typing {
+enum ControlId : int {
+  idRewindLabel = 400, idResumeRewind, idRewindUnit,
+  idStampGroup, idStampBrackets, idStampMillisLabel, idStampMillis, idStampHotKeyLabel, idStampHotKey,
+};
+}  // namespace typing
+
+// Shortcut codes (0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt, low byte the key)
+// and the hot key control's values (HOTKEYF_* in the high byte).
+WORD ShortcutFromHotKeyControl(WORD value);
+WORD HotKeyControlFromShortcut(WORD code);
+
+// Whether the system would register the shortcut now; the program asks the
+// system, tests may answer (an empty function restores the system).
+using HotKeyProbe = std::function<bool(WORD code)>;
+HotKeyProbe SetHotKeyProbe(HotKeyProbe probe);
+
+class TTypingPage : public TSettingsPage {
+public:
+  explicit TTypingPage(TForm2& form);
+
+  const wchar_t* TabCaption() const override { return L"Prepis"; }
+  void Load(const TSettings& s) override;
+  void Default() override;
+  void Collect(SettingsValues& v) override;
+
+  // Handlers.
+  void idStampHotKeyChange();
+
+protected:
+  void OnCreate() override;
+  void OnCommand(int id, int code, HWND control) override;
+
+private:
+  void ShowHotKey(WORD code);
+
+  WORD stampHotKey_ = 0;  // the last one accepted
+};
+
+}  // namespace kestrel

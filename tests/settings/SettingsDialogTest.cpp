@@ -1,0 +1,264 @@
+// The settings dialog through its real controls, over a real player and a
+// scratch registry; the main window's part is played by a small host.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "DialogDriver.h"
+#include "MessageSeam.h"
+#include "Pump.h"
+#include "RegistrySandbox.h"
+#include "Seams.h"
+#include "TestSupport.h"
+#include "base/WinHandles.h"
+#include "core/globals.h"
+#include "player/AudioDevices.h"
+#include "player/TPlayer.h"
+#include "settings/DevicePage.h"
+#include "settings/KestrelLayouts.h"
+#include "settings/KestrelSettings.h"
+#include "settings/SettingsDialog.h"
+
+using namespace kestrel;
+using namespace kestrel::form2;
+using testing_support::DialogDriver;
+using testing_support::MessageSeam;
+
+namespace {
+
+class PlayerModule : public ::testing::Environment {
+public:
+  void SetUp() override { InitPlayerModule(); }
+  void TearDown() override { DonePlayerModule(); }
+};
+[[maybe_unused]] auto* g_env = ::testing::AddGlobalTestEnvironment(new PlayerModule);
+
+using CapsSeam = testing_support::ScopedSeam<&SetWaveOutCapsReader, WaveOutCapsReader>;
+
+constexpr int64_t kSecond = 10'000'000;
+const std::wstring kKeyError = L"Could't create or open a registry key!";
+
+class Host : public ISettingsHost {
+public:
+  Host() { window_ = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 100, 100, 300, 40, nullptr, nullptr, nullptr, nullptr); }
+  ~Host() override { ::DestroyWindow(window_); }
+  HWND MainHandle() override { return window_; }
+  bool RecordingSelected() override { return !path.empty(); }
+  std::wstring SelectedRecordingPath() override { return path; }
+  void ClickPlay() override { ++plays; }
+  bool PlayerTellsTimes() override { return true; }
+  void SetTimeEditEnabled(bool) override {}
+
+  std::wstring path;
+  int plays = 0;
+
+private:
+  HWND window_;
+};
+
+class SettingsDialog : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_GE(AudioDeviceNames.size(), 2u) << "the tests need two output devices";
+    Settings = TSettings{};
+    LayoutIndex = -1;
+  }
+  // Start-up as the program does it: the stored settings, then the player's
+  // device fields from them.
+  void Start() {
+    LoadSettings();
+    player.SelectedDevice = DeviceIndexOf(Settings.DeviceName);
+    player.ForceDevice = Settings.ForceDevice;
+    player.DeviceVolume = Settings.DeviceVolume;
+  }
+  void Open(const DialogDriver::Script& script, int page = -1) {
+    DialogDriver::Run([&] { form.Execute(page); }, script);
+  }
+  // The selected row of the device list, as a click on it would leave it.
+  void ChooseDevice(int index) {
+    HWND list = form.Control(idDevices);
+    ::SendMessageW(list, LB_SETCURSEL, index, 0);
+    ::SendMessageW(::GetParent(list), WM_COMMAND, MAKEWPARAM(idDevices, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  }
+  int SelectedDevice() { return static_cast<int>(::SendMessageW(form.Control(idDevices), LB_GETCURSEL, 0, 0)); }
+  void Press(int id) { ::SendMessageW(form.Control(id), BM_CLICK, 0, 0); }
+  bool Checked(int id) { return ::SendMessageW(form.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  std::wstring Text(int id) {
+    wchar_t buf[256] = L"";
+    ::GetWindowTextW(form.Control(id), buf, 256);
+    return buf;
+  }
+  bool KeyExists() {
+    win::Key k;
+    return ::RegOpenKeyExW(registry.root(), kSettingsKey, 0, KEY_READ, k.put()) == ERROR_SUCCESS;
+  }
+  std::optional<DWORD> Dword(const wchar_t* name) {
+    DWORD v = 0, size = sizeof v;
+    if (::RegGetValueW(registry.root(), kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &v, &size) != ERROR_SUCCESS)
+      return std::nullopt;
+    return v;
+  }
+  // The other device than the one the player uses.
+  int OtherDevice() { return player.CurrentDevice() == 0 ? 1 : 0; }
+
+  testing_support::RegistrySandbox registry;
+  MessageSeam seam;
+  Host host;
+  TPlayer player{host.MainHandle()};
+  TForm2 form{host, player};
+};
+
+TEST_F(SettingsDialog, DefaultThenCancelChangesNothing) {
+  registry.SetDword(kSettingsKey, L"AlwaysTop", 1);
+  registry.SetDword(kSettingsKey, L"Sort", 0);
+  registry.SetDword(kSettingsKey, L"ForceDevice", 1);
+  registry.SetDword(kSettingsKey, L"DeviceVolume", 0);
+  registry.SetString(kSettingsKey, L"DeviceName", AudioDeviceNames[1]);
+  Start();
+  const TSettings before = Settings;
+  Open([&](DialogDriver& d) {
+    EXPECT_EQ(d.Caption(), L"Vocorder - nastavenia");
+    EXPECT_EQ(SelectedDevice(), 1);
+    EXPECT_TRUE(Checked(idForceDevice));
+    Press(idDefault);
+    EXPECT_EQ(SelectedDevice(), 0);
+    EXPECT_FALSE(Checked(idForceDevice));
+    EXPECT_TRUE(Checked(idDeviceVolume));
+    EXPECT_FALSE(Checked(idTop));
+    EXPECT_TRUE(Checked(idSort));
+    EXPECT_FALSE(player.ForceDevice);  // the boxes reach the player at once
+    d.Press(idCancel);
+  });
+  EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+  EXPECT_TRUE(Settings.AlwaysTop);
+  EXPECT_FALSE(Settings.Sort);
+  EXPECT_EQ(Settings.DeviceName, before.DeviceName);
+  EXPECT_TRUE(Settings.ForceDevice);
+  EXPECT_FALSE(Settings.DeviceVolume);
+  EXPECT_EQ(Dword(L"AlwaysTop"), 1u);
+  EXPECT_EQ(Dword(L"Sort"), 0u);
+  EXPECT_EQ(Dword(L"ForceDevice"), 1u);
+  EXPECT_EQ(player.SelectedDevice, 1);
+  EXPECT_TRUE(player.ForceDevice);
+  EXPECT_FALSE(player.DeviceVolume);
+  EXPECT_TRUE(seam.boxes.empty());
+}
+
+TEST_F(SettingsDialog, DefaultThenSaveOnAnUntouchedInstallationLeavesNoKey) {
+  Start();
+  Open([&](DialogDriver& d) {
+    Press(idDefault);
+    d.Key(VK_RETURN);  // Enter saves, whichever control has the focus
+  });
+  EXPECT_FALSE(KeyExists());
+  EXPECT_TRUE(Settings.DeviceName.empty());
+  EXPECT_TRUE(seam.boxes.empty());
+  EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+}
+
+TEST_F(SettingsDialog, StoredShuffleWinsOverStoredSort) {
+  registry.SetDword(kSettingsKey, L"EnableRandom", 1);
+  registry.SetDword(kSettingsKey, L"Sort", 1);
+  Start();
+  Open([&](DialogDriver& d) {
+    EXPECT_TRUE(Checked(idRandom));
+    EXPECT_FALSE(Checked(idSort));
+    EXPECT_TRUE(::IsWindowEnabled(form.Control(idRandomTimes)));
+    d.Press(idSave);
+  });
+  EXPECT_FALSE(Settings.Sort);
+  EXPECT_TRUE(Settings.EnableRandom);
+  EXPECT_EQ(Dword(L"Sort"), 0u);
+  EXPECT_EQ(Dword(L"EnableRandom"), 1u);
+}
+
+TEST_F(SettingsDialog, AStoredDeviceThatIsGoneSelectsTheFirst) {
+  registry.SetString(kSettingsKey, L"DeviceName", L"A device unplugged long ago");
+  Start();
+  Open([&](DialogDriver& d) {
+    EXPECT_EQ(SelectedDevice(), 0);
+    ChooseDevice(1);
+    Press(SpeedButton1);  // "Preferované" goes back to what is stored
+    EXPECT_EQ(SelectedDevice(), 0);
+    EXPECT_EQ(d.Focus(), form.Control(idNull));
+    d.Key(VK_ESCAPE);
+  });
+  EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+}
+
+TEST_F(SettingsDialog, DriverVersionAndQualityOfTheSelectedDevice) {
+  EXPECT_EQ(QualityText(WAVE_FORMAT_1M08 | WAVE_FORMAT_4S16 | WAVE_FORMAT_2M08), L"44.1 kHz, stereo, 16-bit");
+  EXPECT_EQ(QualityText(WAVE_FORMAT_1M08 | WAVE_FORMAT_1S08), L"11.025 kHz, stereo, 8-bit");
+  EXPECT_EQ(QualityText(0), L"not available");
+  CapsSeam caps([](UINT device, WAVEOUTCAPSW& c) {
+    if (device != 1) return false;
+    c.vDriverVersion = 0x0003050A;  // only the low word counts
+    c.dwFormats = WAVE_FORMAT_2M08;
+    return true;
+  });
+  Start();
+  Open([&](DialogDriver& d) {
+    ChooseDevice(1);
+    EXPECT_EQ(Text(idDriverVersion), L"5.10");
+    EXPECT_EQ(Text(idQuality), L"22.05 kHz, mono, 8-bit");
+    ChooseDevice(0);
+    EXPECT_EQ(Text(idDriverVersion), L"not available");
+    EXPECT_EQ(Text(idQuality), L"");
+    d.Press(idCancel);
+  });
+}
+
+TEST_F(SettingsDialog, ATrialMovesPlaybackAndCancelPutsItBack) {
+  Start();
+  host.path = testing_support::FixturePath(L"speechrec.mp3");
+  player.Open(host.path);
+  player.SetPosition(3 * kSecond);
+  player.Play();
+  const int first = player.CurrentDevice();
+  ASSERT_GE(first, 0);
+  const int other = OtherDevice();
+  Open([&](DialogDriver& d) {
+    ChooseDevice(other);
+    Press(idDeviceSelect);
+    // Not forced, the player kept its device: the question, answered Yes.
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.last().text, L"Player didn't loaded the file with selected device, would you like to load it with force?");
+    EXPECT_EQ(seam.last().buttons(), static_cast<UINT>(MB_YESNO));
+    EXPECT_TRUE(Checked(idForceDevice));
+    EXPECT_TRUE(player.ForceDevice);
+    EXPECT_EQ(player.CurrentDevice(), other);
+    EXPECT_EQ(player.State(), PlayerState::Running);
+    EXPECT_GE(player.GetPosition(), 3 * kSecond);
+    EXPECT_LT(player.GetPosition(), 5 * kSecond);
+    EXPECT_EQ(host.plays, 0);
+    d.Press(idCancel);
+  });
+  EXPECT_FALSE(player.ForceDevice);
+  EXPECT_EQ(player.SelectedDevice, 0);
+  EXPECT_EQ(player.CurrentDevice(), first);
+  EXPECT_EQ(player.State(), PlayerState::Running);
+  EXPECT_GE(player.GetPosition(), 3 * kSecond);
+  EXPECT_FALSE(Settings.ForceDevice);
+  EXPECT_FALSE(KeyExists());
+}
+
+TEST_F(SettingsDialog, SaveThatCannotCreateTheKeyKeepsTheDialogOpen) {
+  // A volatile parent refuses the non-volatile settings key.
+  win::Key parent;
+  ASSERT_EQ(::RegCreateKeyExW(registry.root(), L"Software\\Tarnwell", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, parent.put(), nullptr),
+            ERROR_SUCCESS);
+  Start();
+  Open([&](DialogDriver& d) {
+    Press(idForceDevice);
+    d.Press(idSave);
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.last().text, kKeyError);
+    EXPECT_TRUE(::IsWindowVisible(d.Window()));
+    EXPECT_FALSE(Settings.ForceDevice);
+    d.Press(idCancel);
+  });
+  EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+}
+
+}  // namespace
