@@ -2,6 +2,7 @@
 // scratch registry; the main window's part is played by a small host.
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include <optional>
