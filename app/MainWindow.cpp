@@ -193,6 +193,7 @@ void TfrmVocorder::CreateControls() {
   CreateLabel(hwnd_, idTimeSplit, Rect(126, 30, 8, 13), L" ");
   CreateLabel(hwnd_, LAB, Rect(136, 30, 70, 13), L"Celková dĺžka:");
   CreateLabel(hwnd_, idTime2, Rect(208, 30, 70, 13), L"00:00:00");
+  CreateLabel(hwnd_, idSpeed, Rect(290, 30, 40, 13), L"100 %");
   LayOutReadouts();
   hints_.Set(Control(idTime1), L"Current Position (F9)");
   hints_.Set(Control(idTime2), L"Song Length");
@@ -255,7 +256,7 @@ void TfrmVocorder::LayOutReadouts() {
   FitLabelToText(Control(Label3));
   FitLabelToText(Control(LAB));
   int reach = 0;
-  for (int id : {Label3, idTime1, idTimeSplit, LAB, idTime2}) {
+  for (int id : {Label3, idTime1, idTimeSplit, LAB, idTime2, idSpeed}) {
     RECT r;
     ::GetWindowRect(Control(id), &r);
     ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
@@ -327,6 +328,7 @@ void TfrmVocorder::FormCreate() {
   FAbout_ = std::make_unique<TFAbout>();
   SubclassKeySinks();
   CreateHotKeys();
+  CreateSpeedControls();
   kestrel::ApplyStartupLayout();
   ApplyColourRule();
 

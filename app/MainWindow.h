@@ -43,6 +43,7 @@ enum ControlId : int {
   idNull,
   idArtistsSongsPanel, Label1, cmbArtists,
   idPrev, idNext, idSettings, idChangeList, idGroup, idSort, idRandom, idFind,
+  idSpeed,  // the playback speed's read-out, right of the length
   kControlIdEnd
 };
 
@@ -80,6 +81,8 @@ public:
   TFAbout& FAbout() { return *FAbout_; }
   TFRecMpeg* FRecMpeg() const { return FRecMpeg_.get(); }
   const std::array<std::unique_ptr<services::TfisHotKey>, 8>& HotKeys() const { return hotKeys_; }
+  // Slower, faster, back to 100 % (app/SpeedKeys.h).
+  const std::array<std::unique_ptr<services::TfisHotKey>, 3>& SpeedHotKeys() const { return speedKeys_; }
   services::TfisHotKey* StampHotKey() const { return stampKey_.get(); }
   kestrel::TResumePositions* Positions() const { return positions_.get(); }
 
@@ -126,6 +129,11 @@ public:
   void FastForward();
   void FastBack();
   void VolumeByHotKey(int direction);
+  void HotKeySlowerHotKey();
+  void HotKeyFasterHotKey();
+  void HotKeySpeedResetHotKey();
+  // Sets the player's speed, shows it and stores it as the setting.
+  void ChangeSpeed(int percent);
   void idTrackBarMouseDown(const BlockMouse& m);
   void idTrackFrmMouseDown(const BlockMouse& m);
   void sldVolumeMouseDown(const BlockMouse& m);
@@ -169,6 +177,8 @@ private:
   void LayOutReadouts();
   void PlaceTimeEditor();
   void CreateHotKeys();
+  void CreateSpeedControls();
+  void ShowSpeed();
   void LoadGlyphs();
   void ApplyColourRule();
   void ApplyStoredPosition();
@@ -217,6 +227,7 @@ private:
   std::unique_ptr<TFAbout> FAbout_;
   std::unique_ptr<services::TEmail> Email1_;
   std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
+  std::array<std::unique_ptr<services::TfisHotKey>, 3> speedKeys_;
   std::unique_ptr<services::TfisHotKey> stampKey_;
   std::unique_ptr<services::TTextTyper> typer_;
   std::unique_ptr<kestrel::TResumePositions> positions_;

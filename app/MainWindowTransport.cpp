@@ -435,8 +435,21 @@ void TfrmVocorder::HotKeyTimeStampHotKey() {
 }
 
 bool TfrmVocorder::ApplyTypingSettings() {
-  stampKey_->SetKey(static_cast<WORD>(kestrel::Settings.StampHotKey));
-  return stampKey_->Registered();
+  const auto& s = kestrel::Settings;
+  bool all = true;
+  auto claim = [&](services::TfisHotKey& key, int code) {
+    key.SetKey(static_cast<WORD>(code));
+    if (code != 0 && !key.Registered()) all = false;
+  };
+  claim(*stampKey_, s.StampHotKey);
+  claim(*speedKeys_[0], s.SlowerHotKey);
+  claim(*speedKeys_[1], s.FasterHotKey);
+  claim(*speedKeys_[2], s.SpeedResetHotKey);
+  if (Player_ && Player_->Speed() != s.Speed) {
+    Player_->SetSpeed(s.Speed);
+    ShowSpeed();
+  }
+  return all;
 }
 
 }  // namespace app

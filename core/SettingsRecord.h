@@ -13,6 +13,22 @@ inline constexpr const wchar_t* kDefaultTime3 = L"01:000";
 inline constexpr long long kUnitsPerSecond = 10'000'000;
 inline constexpr double kUnitsPerDay = 864'000'000'000.0;
 
+// Playback speed ("Speed", a percentage of the recording's own pace). The
+// pitch of the voice is kept at every speed. Steps of the hot keys are
+// kSpeedStep; a stored value outside the range or off the steps is ignored.
+inline constexpr int kMinSpeed = 50;
+inline constexpr int kMaxSpeed = 200;
+inline constexpr int kSpeedStep = 5;
+inline constexpr int kDefaultSpeed = 100;
+inline constexpr bool IsValidSpeed(long long percent) {
+  return percent >= kMinSpeed && percent <= kMaxSpeed && percent % kSpeedStep == 0;
+}
+// One step slower (direction < 0) or faster, kept within the range.
+inline constexpr int StepSpeed(int percent, int direction) {
+  const int next = percent + (direction < 0 ? -kSpeedStep : kSpeedStep);
+  return next < kMinSpeed ? kMinSpeed : next > kMaxSpeed ? kMaxSpeed : next;
+}
+
 struct TSettings {
   bool Minimized = false;
   bool AlwaysTop = false;
@@ -36,12 +52,17 @@ struct TSettings {
   std::wstring DeviceName;
   bool ForceDevice = false;
   bool DeviceVolume = true;
+  int Speed = kDefaultSpeed;  // percent
 
   // Typing along.
   int ResumeRewind = 1000;     // ms played again when playback resumes after a pause
   bool StampBrackets = true;   // time stamps typed as "[hh:mm:ss]" rather than "hh:mm:ss"
   uint8_t StampMillis = 0;     // a TStampMillis
   int StampHotKey = 0x402D;    // shortcut code of the time-stamp hot key: Ctrl+Insert
+  // The speed hot keys (Alt+Shift with PageDown, PageUp and Home).
+  int SlowerHotKey = 0xA022;
+  int FasterHotKey = 0xA021;
+  int SpeedResetHotKey = 0xA024;
 };
 
 // Whether a typed time stamp carries milliseconds.

@@ -98,11 +98,16 @@ ComPtr<IBaseFilter> FindAudioRenderer(IGraphBuilder* graph) {
   return found;
 }
 
-std::wstring AudioRendererName(IFilterGraph* graph) {
+ComPtr<IBaseFilter> AudioRendererOf(IFilterGraph* graph) {
   for (auto& filter : GraphFilters(graph)) {
     ComPtr<IPin> input;
-    if (KindOf(filter.Get(), input) == Kind::AudioRenderer) return NameOf(filter.Get());
+    if (KindOf(filter.Get(), input) == Kind::AudioRenderer) return filter;
   }
+  return nullptr;
+}
+
+std::wstring AudioRendererName(IFilterGraph* graph) {
+  if (auto renderer = AudioRendererOf(graph)) return NameOf(renderer.Get());
   return FirstFilterName(graph);
 }
 

@@ -31,6 +31,8 @@ std::wstring FirstFilterName(IFilterGraph* graph);
 // the reverse order of their addition, so the first filter of a graph built on
 // a renderer added beforehand is not the renderer.
 std::wstring AudioRendererName(IFilterGraph* graph);
+// The graph's first audio renderer, changing nothing; empty when none.
+ComPtr<IBaseFilter> AudioRendererOf(IFilterGraph* graph);
 
 // The index in names of the device a filter named filterName renders to, or
 // -1: the exact name, else the name less the " NNNN" the graph appends to a

@@ -78,6 +78,7 @@ void TPlayer::WaitForState(PlayerState s) {
 }
 
 void TPlayer::ClearGraph() {
+  stretch_.Reset();
   player::RemoveAllFilters(graph_.Get());
   renderer_.Reset();
 }
@@ -122,6 +123,13 @@ void TPlayer::BuildGraph(bool keepPosition) {
   LONGLONG duration = 0;
   CheckResult(seeking_->GetDuration(&duration));
   duration_ = duration;
+  // Without the stretcher the file still plays, at its own speed.
+  if (auto renderer = player::AudioRendererOf(graph_.Get())) {
+    stretch_ = player::InsertTimeStretch(graph_.Get(), renderer.Get());
+    if (stretch_) stretch_->SetSpeed(static_cast<float>(speedPercent_) / 100.0f);
+  }
+  ended_ = false;
+  Anchor(0, 0);
   if (!keepPosition) SetPosition(0);
 
   currentDevice_ = player::DeviceIndexOfFilterName(player::AudioRendererName(graph_.Get()), AudioDeviceNames);
@@ -244,11 +252,30 @@ void TPlayer::ApplyDevice() {
   }
 }
 
+int64_t TPlayer::RawPosition() {
+  LONGLONG position = 0;
+  CheckResult(seeking_->GetCurrentPosition(&position));
+  return position;
+}
+
+double TPlayer::PlaySpeed() const { return stretch_ ? speedPercent_ / 100.0 : 1.0; }
+
+int64_t TPlayer::RecordingTime(int64_t raw) const {
+  if (!stretch_) return raw;
+  // Past the end of the input the graph's own position means nothing here.
+  if (ended_) return duration_;
+  const auto position = anchorPos_ + static_cast<int64_t>(static_cast<double>(raw - anchorRaw_) * PlaySpeed());
+  return std::clamp<int64_t>(position, 0, std::max<int64_t>(duration_, 0));
+}
+
+void TPlayer::Anchor(int64_t position, int64_t raw) {
+  anchorPos_ = position;
+  anchorRaw_ = raw;
+}
+
 int64_t TPlayer::GetPosition() {
   try {
-    LONGLONG position = 0;
-    CheckResult(seeking_->GetCurrentPosition(&position));
-    return position;
+    return RecordingTime(RawPosition());
   } catch (...) {
     Notify(pnPositionFailed);
     throw;
@@ -258,6 +285,24 @@ int64_t TPlayer::GetPosition() {
 void TPlayer::SetPosition(int64_t position) {
   LONGLONG current = position;
   CheckResult(seeking_->SetPositions(&current, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
+  ended_ = false;
+  // The graph counts on from where it was sent; read it back rather than
+  // assume it stands exactly there.
+  LONGLONG raw = position;
+  if (FAILED(seeking_->GetCurrentPosition(&raw))) raw = position;
+  Anchor(position, raw);
+}
+
+void TPlayer::SetSpeed(int percent) {
+  percent = std::clamp(percent, 50, 200);
+  if (percent == speedPercent_) return;
+  if (stretch_) {
+    // The position so far was played at the old speed.
+    LONGLONG raw = 0;
+    if (SUCCEEDED(seeking_->GetCurrentPosition(&raw))) Anchor(RecordingTime(raw), raw);
+    stretch_->SetSpeed(static_cast<float>(percent) / 100.0f);
+  }
+  speedPercent_ = percent;
 }
 
 bool TPlayer::UsesGraphVolume() const { return DeviceVolume && !fileName_.empty(); }
@@ -335,7 +380,9 @@ long TPlayer::ReadGraphEvent() {
   const HRESULT hr = events_->GetEvent(&code, &p1, &p2, 0);
   if (hr == E_ABORT) return 0;
   events_->FreeEventParams(code, p1, p2);
-  return FAILED(hr) ? 0 : code;
+  if (FAILED(hr)) return 0;
+  if (code == EC_COMPLETE) ended_ = true;
+  return code;
 }
 
 bool TPlayer::IsUsingTimeFormat(const GUID& format) { return seeking_->IsUsingTimeFormat(&format) == S_OK; }

@@ -11,6 +11,7 @@
 #include "player/DShow.h"
 #include "player/PlayerError.h"
 #include "player/PlayerNotify.h"
+#include "player/TimeStretch.h"
 
 #include <cstdint>
 #include <functional>
@@ -52,8 +53,19 @@ public:
   // Rebuilds the graph on SelectedDevice, keeping position and state.
   void ApplyDevice();
 
+  // Positions are in recording time at every speed.
   int64_t GetPosition();
   void SetPosition(int64_t position);
+
+  // Playback speed in percent of the recording's own (50 .. 200), kept across
+  // files. A change while playing takes effect at once and keeps the
+  // position. Values outside the range are clamped.
+  void SetSpeed(int percent);
+  int Speed() const { return speedPercent_; }
+  // Whether the open graph can play at another speed than 100 %.
+  bool SpeedSupported() const { return static_cast<bool>(stretch_); }
+  // The stretcher of the open graph, for tests and measurements.
+  player::ITimeStretch* Stretch() const { return stretch_.Get(); }
 
   // The scale in use: the graph's (-10000..0) when DeviceVolume is on and a
   // file is open, otherwise wave output device 0's (0..65535).
@@ -95,6 +107,10 @@ private:
   void ClearGraph();
   bool UsesGraphVolume() const;
   bool TryGetVolume(long& volume);
+  double PlaySpeed() const;
+  int64_t RawPosition();
+  int64_t RecordingTime(int64_t raw) const;
+  void Anchor(int64_t position, int64_t raw);
 
   HWND notifyWindow_;
   std::wstring fileName_;
@@ -102,6 +118,15 @@ private:
   PlayerState state_ = PlayerState::Stopped;
   int currentDevice_ = -1;
   bool hadFile_ = false;
+
+  // The graph's own position runs at the pace of the output. The recording
+  // position is anchorPos_ plus the graph's advance since anchorRaw_, times
+  // the speed; the anchors move at each seek and each speed change.
+  int speedPercent_ = 100;
+  int64_t anchorPos_ = 0;
+  int64_t anchorRaw_ = 0;
+  bool ended_ = false;  // the graph reported the end of the file
+  player::ComPtr<player::ITimeStretch> stretch_;
 
   player::ComPtr<IMediaControl> control_;
   player::ComPtr<IMediaSeeking> seeking_;

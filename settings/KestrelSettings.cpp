@@ -47,6 +47,7 @@ void ReadAll(HKEY key) {
   if (auto v = reg::ReadString(key, L"DeviceName")) s.DeviceName = *v;
   ReadBool(key, L"ForceDevice", s.ForceDevice);
   ReadBool(key, L"DeviceVolume", s.DeviceVolume);
+  if (auto v = reg::ReadDword(key, L"Speed"); v && IsValidSpeed(*v)) s.Speed = static_cast<int>(*v);
   ReadTypingSettings(key, s);
   if (auto v = reg::ReadDword(key, L"LayoutIndex")) LayoutIndex = static_cast<int>(*v);
 }
@@ -156,6 +157,31 @@ void DeleteKeyIfEmpty(HKEY key) {
                          nullptr, nullptr) == ERROR_SUCCESS &&
       values == 0)
     ::RegDeleteKeyW(reg::UserRoot(), kSettingsKey);
+}
+
+bool StoreSpeedSetting(int percent) {
+  if (!IsValidSpeed(percent)) return false;
+  if (percent == Settings.Speed) return true;
+  win::Key key;
+  if (percent == kDefaultSpeed) {
+    // Back at the default: nothing to write, and no key to create for it.
+    switch (OpenSettingsKey(KEY_READ | KEY_WRITE, key)) {
+      case KeyOpen::Missing:
+        Settings.Speed = percent;
+        return true;
+      case KeyOpen::Failed:
+        return Failed();
+      case KeyOpen::Ok:
+        break;
+    }
+  } else if (!CreateSettingsKey(key)) {
+    return Failed();
+  }
+  const bool ok = StoreValue(key.get(), L"Speed", percent != kDefaultSpeed,
+                             [&] { return reg::WriteDword(key.get(), L"Speed", static_cast<DWORD>(percent)); });
+  if (ok) Settings.Speed = percent;
+  DeleteKeyIfEmpty(key.get());
+  return ok;
 }
 
 bool SaveSettings(const TSettings& v, std::wstring_view time3Text, std::wstring_view time1Text) {

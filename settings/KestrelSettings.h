@@ -41,6 +41,12 @@ bool StoreTimeSetting(HKEY key, const wchar_t* timeName, std::wstring_view text,
                       std::wstring_view defaultText);
 void DeleteKeyIfEmpty(HKEY key);
 
+// The playback speed is changed by hot key while playing, so it is stored
+// when it changes rather than with the dialog's save. Invalid values are
+// refused (false, nothing written). False after a registry failure (already
+// reported); the in-memory field then keeps its old value.
+bool StoreSpeedSetting(int percent);
+
 // The settings dialog's save: every value of `values` in the store's order,
 // the two times as their texts. False when a step failed (already reported).
 bool SaveSettings(const TSettings& values, std::wstring_view time3Text, std::wstring_view time1Text);

@@ -1,12 +1,14 @@
 // The settings dialog's page "Prepis" (transcription): how far playback goes
-// back when it resumes after a pause, the form of the typed time stamps and
-// the hot key that types one. A hot key the system will not register is
-// refused as it is chosen, with a message, and the control goes back to the
-// last one accepted.
+// back when it resumes after a pause, the speed playback starts at, the form
+// of the typed time stamps, and the hot keys of the time stamp and of the
+// speed. A hot key the system will not register, or one that another row
+// of the page already uses, is refused as it is chosen, with a message, and
+// the control goes back to the last one accepted.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
 
 #include "settings/SettingsPage.h"
@@ -15,8 +17,10 @@ namespace kestrel {
 
 namespace typing {
 enum ControlId : int {
-  idRewindLabel = 400, idResumeRewind, idRewindUnit,
-  idStampGroup, idStampBrackets, idStampMillisLabel, idStampMillis, idStampHotKeyLabel, idStampHotKey,
+  idRewindLabel = 400, idResumeRewind, idRewindUnit, idSpeedLabel, idSpeed,
+  idStampGroup, idStampBrackets, idStampMillisLabel, idStampMillis,
+  idKeysGroup, idStampHotKeyLabel, idStampHotKey, idSlowerHotKeyLabel, idSlowerHotKey,
+  idFasterHotKeyLabel, idFasterHotKey, idSpeedResetHotKeyLabel, idSpeedResetHotKey,
 };
 }  // namespace typing
 
@@ -32,6 +36,8 @@ HotKeyProbe SetHotKeyProbe(HotKeyProbe probe);
 
 class TTypingPage : public TSettingsPage {
 public:
+  static constexpr size_t kHotKeys = 4;  // time stamp, slower, faster, 100 %
+
   explicit TTypingPage(TForm2& form);
 
   const wchar_t* TabCaption() const override { return L"Prepis"; }
@@ -39,17 +45,17 @@ public:
   void Default() override;
   void Collect(SettingsValues& v) override;
 
-  // Handlers.
-  void idStampHotKeyChange();
+  // Handlers: a hot key control changed (row 0 .. kHotKeys - 1).
+  void HotKeyChange(size_t row);
 
 protected:
   void OnCreate() override;
   void OnCommand(int id, int code, HWND control) override;
 
 private:
-  void ShowHotKey(WORD code);
+  void ShowHotKey(size_t row);
 
-  WORD stampHotKey_ = 0;  // the last one accepted
+  std::array<WORD, kHotKeys> accepted_{};  // the last one accepted in each row
 };
 
 }  // namespace kestrel

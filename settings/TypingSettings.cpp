@@ -18,8 +18,14 @@ void ReadTypingSettings(HKEY key, TSettings& s) {
   if (auto v = reg::ReadDword(key, L"StampBrackets")) s.StampBrackets = *v != 0;
   if (auto v = reg::ReadDword(key, L"StampMillis"); v && *v <= smNever) s.StampMillis = static_cast<uint8_t>(*v);
   // 0 is no hot key; modifiers alone are no shortcut.
-  if (auto v = reg::ReadDword(key, L"StampHotKey"); v && *v <= 0xFFFF && (*v == 0 || (*v & 0xFF) != 0))
-    s.StampHotKey = static_cast<int>(*v);
+  auto readHotKey = [&](const wchar_t* name, int& field) {
+    if (auto v = reg::ReadDword(key, name); v && *v <= 0xFFFF && (*v == 0 || (*v & 0xFF) != 0))
+      field = static_cast<int>(*v);
+  };
+  readHotKey(L"StampHotKey", s.StampHotKey);
+  readHotKey(L"SlowerHotKey", s.SlowerHotKey);
+  readHotKey(L"FasterHotKey", s.FasterHotKey);
+  readHotKey(L"SpeedResetHotKey", s.SpeedResetHotKey);
 }
 
 std::wstring ShortcutText(WORD code) {
@@ -42,20 +48,26 @@ std::wstring ShortcutText(WORD code) {
   return s;
 }
 
-void WarnHotKeyRefused(WORD code) {
+void WarnHotKeyRefused(WORD code, bool usedOnPage) {
   ShowBox(BoxKind::Warning, BoxButtons::Ok,
-          L"Klávesovú skratku " + ShortcutText(code) +
-              L" systém odmietol: pravdepodobne ju už používa iný program.\rZvoľte inú skratku.");
+          usedOnPage ? L"Klávesová skratka " + ShortcutText(code) + L" je už priradená inej akcii.\rZvoľte inú skratku."
+                     : L"Klávesovú skratku " + ShortcutText(code) +
+                           L" systém odmietol: pravdepodobne ju už používa iný program.\rZvoľte inú skratku.");
 }
 
 bool StoreTypingSettings(HKEY k, const TSettings& v) {
   const TSettings d;
   TSettings& s = Settings;
-  return StoreIntegerSetting(k, L"ResumeRewind", ClampResumeRewind(v.ResumeRewind), d.ResumeRewind,
+  const int speed = IsValidSpeed(v.Speed) ? v.Speed : s.Speed;
+  return StoreIntegerSetting(k, L"Speed", speed, d.Speed, s.Speed) &&
+         StoreIntegerSetting(k, L"ResumeRewind", ClampResumeRewind(v.ResumeRewind), d.ResumeRewind,
                              s.ResumeRewind) &&
          StoreBoolSetting(k, L"StampBrackets", v.StampBrackets, d.StampBrackets, s.StampBrackets) &&
          StoreIntegerSetting(k, L"StampMillis", v.StampMillis, d.StampMillis, s.StampMillis) &&
-         StoreIntegerSetting(k, L"StampHotKey", v.StampHotKey, d.StampHotKey, s.StampHotKey);
+         StoreIntegerSetting(k, L"StampHotKey", v.StampHotKey, d.StampHotKey, s.StampHotKey) &&
+         StoreIntegerSetting(k, L"SlowerHotKey", v.SlowerHotKey, d.SlowerHotKey, s.SlowerHotKey) &&
+         StoreIntegerSetting(k, L"FasterHotKey", v.FasterHotKey, d.FasterHotKey, s.FasterHotKey) &&
+         StoreIntegerSetting(k, L"SpeedResetHotKey", v.SpeedResetHotKey, d.SpeedResetHotKey, s.SpeedResetHotKey);
 }
 
 }  // namespace kestrel

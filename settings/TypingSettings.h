@@ -13,15 +13,17 @@ namespace kestrel {
 
 // Values that are absent, of another type or out of range keep the default.
 void ReadTypingSettings(HKEY key, TSettings& settings);
-// After the others in the save sequence, in this order: "ResumeRewind",
-// "StampBrackets", "StampMillis", "StampHotKey". False after a failure
+// After the others in the save sequence, in this order: "Speed",
+// "ResumeRewind", "StampBrackets", "StampMillis", "StampHotKey",
+// "SlowerHotKey", "FasterHotKey", "SpeedResetHotKey". False after a failure
 // (already reported).
 bool StoreTypingSettings(HKEY key, const TSettings& values);
 
 // A shortcut code as the user reads it: "Ctrl+Shift+Insert".
 std::wstring ShortcutText(WORD code);
-// The warning that the system would not register the shortcut.
-void WarnHotKeyRefused(WORD code);
+// The warning that the system would not register the shortcut, or that
+// another action of the page has it already.
+void WarnHotKeyRefused(WORD code, bool usedOnPage = false);
 
 // The rewind rounded down to its step and held in its range.
 int ClampResumeRewind(int ms);

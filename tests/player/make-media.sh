@@ -11,6 +11,8 @@
 #   shortwav.mp3    the same, wrapped
 #   picture.avi     2 s of uncompressed pictures with 8-bit PCM sound
 #   silent.avi      2 s of pictures only
+#   longwav.mp3     the speech twice over (about 18 s), 11025 Hz mono MP3 in a
+#                   RIFF WAVE file, for playing at other speeds
 set -euo pipefail
 fx="$1"
 top="$2"
@@ -28,6 +30,10 @@ python3 "$top/tools/mp3-to-wave.py" "$out/speech.mp3" "$out/speechwav.mp3"
 sox -q "$fx/speech11k16.wav" "$tmp/short.wav" trim 0 1
 lame --quiet -t -m m -b 32 "$tmp/short.wav" "$out/short.mp3"
 python3 "$top/tools/mp3-to-wave.py" "$out/short.mp3" "$out/shortwav.mp3"
+
+sox -q "$fx/speech11k16.wav" "$fx/speech11k16.wav" "$tmp/long.wav"
+lame --quiet -m m -b 32 "$tmp/long.wav" "$tmp/long.mp3"
+python3 "$top/tools/mp3-to-wave.py" "$tmp/long.mp3" "$out/longwav.mp3"
 
 python3 "$(dirname "$0")/make-avi.py" "$out/picture.avi" 2 "$fx/speech11k8.wav"
 python3 "$(dirname "$0")/make-avi.py" "$out/silent.avi" 2 --no-sound

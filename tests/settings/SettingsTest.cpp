@@ -181,3 +181,41 @@ TEST_F(SettingsStore, ARegistryFailureIsShownAndStopsTheSave) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsStore, SpeedIsStoredOnlyWhileItDiffersAndBadValuesAreIgnored) {
+  EXPECT_TRUE(StoreSpeedSetting(kDefaultSpeed));
+  EXPECT_FALSE(KeyExists());
+
+  EXPECT_TRUE(StoreSpeedSetting(150));
+  EXPECT_EQ(ValueNames(), (std::vector<std::wstring>{L"Speed"}));
+  EXPECT_EQ(Dword(L"Speed"), 150u);
+  Settings = TSettings{};
+  LoadSettings();
+  EXPECT_EQ(Settings.Speed, 150);
+
+  EXPECT_FALSE(StoreSpeedSetting(203));  // off the 5 % steps
+  EXPECT_FALSE(StoreSpeedSetting(250));
+  EXPECT_EQ(Dword(L"Speed"), 150u);
+
+  EXPECT_TRUE(StoreSpeedSetting(kDefaultSpeed));
+  EXPECT_FALSE(KeyExists());
+  EXPECT_EQ(Settings.Speed, kDefaultSpeed);
+
+  for (DWORD bad : {0u, 45u, 201u, 107u}) {
+    SetDword(L"Speed", bad);
+    LoadSettings();
+    EXPECT_EQ(Settings.Speed, kDefaultSpeed) << bad;
+  }
+  EXPECT_TRUE(seam.boxes.empty());
+}
+
+TEST(SpeedSteps, StayWithinHalfAndDouble) {
+  EXPECT_EQ(StepSpeed(100, -1), 95);
+  EXPECT_EQ(StepSpeed(100, +1), 105);
+  EXPECT_EQ(StepSpeed(kMinSpeed, -1), kMinSpeed);
+  EXPECT_EQ(StepSpeed(kMaxSpeed, +1), kMaxSpeed);
+}
+
+}  // namespace

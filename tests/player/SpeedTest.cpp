@@ -1,0 +1,175 @@
+// Playback at other speeds than the recording's own, through the real graph
+// in real time: the pace, the positions in recording time, and the pitch.
+#include "PitchEstimate.h"
+#include "PlayerFixture.h"
+
+#include "support/TestSupport.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+using namespace player_test;
+
+namespace {
+
+// The speech twice over: long enough that start-up costs are small beside it.
+std::wstring LongRecording() { return Media(L"longwav.mp3"); }
+
+double Seconds(int64_t units) { return static_cast<double>(units) / kSecond; }
+
+class SpeedFixture : public PlayerFixture {
+protected:
+  // Plays from the start at the speed until the end of the file; gives the
+  // wall time from play to the end and the recording's pace on the read-out.
+  struct Run {
+    double wallSeconds = 0;
+    double readoutPace = 0;  // recording seconds per wall second
+    int64_t endPosition = -1;
+  };
+  Run PlayToEnd(int percent) {
+    player->Open(LongRecording());
+    player->SetSpeed(percent);
+    EXPECT_TRUE(player->SpeedSupported());
+    events.clear();
+    Run run;
+    const ULONGLONG start = ::GetTickCount64();
+    player->Play();
+    // The pace of the read-out, over a stretch well inside the recording.
+    PumpUntil([&] { return ::GetTickCount64() - start >= 1500; }, 3000);
+    const int64_t p1 = player->GetPosition();
+    const ULONGLONG t1 = ::GetTickCount64();
+    PumpUntil([&] { return ::GetTickCount64() - t1 >= 3000; }, 5000);
+    const int64_t p2 = player->GetPosition();
+    run.readoutPace = Seconds(p2 - p1) / ((::GetTickCount64() - t1) / 1000.0);
+    EXPECT_TRUE(WaitForCompletion(60000));
+    run.wallSeconds = (::GetTickCount64() - start) / 1000.0;
+    run.endPosition = player->GetPosition();
+    player->Stop();
+    return run;
+  }
+};
+
+TEST_F(SpeedFixture, WallTimeAndReadoutFollowTheSpeedAndTheEndIsTheLength) {
+  for (int percent : {50, 100, 200}) {
+    SCOPED_TRACE(percent);
+    const Run run = PlayToEnd(percent);
+    const double length = Seconds(player->Duration());
+    ASSERT_GT(length, 15.0);
+    const double wanted = length * 100.0 / percent;
+    EXPECT_NEAR(run.wallSeconds, wanted, 0.05 * wanted);
+    EXPECT_NEAR(run.readoutPace, percent / 100.0, 0.05 * percent / 100.0);
+    EXPECT_EQ(run.endPosition, player->Duration());
+  }
+}
+
+TEST_F(SpeedFixture, SeekAndStepAtDoubleSpeedLandWhereTheyDoAtOwnSpeed) {
+  // Where each lands, paused so that nothing moves between seek and read.
+  auto land = [&](int percent) {
+    player->Open(LongRecording());
+    player->SetSpeed(percent);
+    player->Play();
+    player->TogglePause();
+    player->SetPosition(7 * kSecond);
+    const int64_t seek = player->GetPosition();
+    player->SeekToBarPixel(437, 2 + 200, 2);
+    const int64_t pixel = player->GetPosition();
+    const int width = player->PositionToBarWidth(437, 2);
+    player->Stop();
+    return std::tuple{seek, pixel, width};
+  };
+  const auto own = land(100);
+  const auto twice = land(200);
+  EXPECT_EQ(std::get<0>(own), 7 * kSecond);
+  EXPECT_EQ(std::get<0>(twice), std::get<0>(own));
+  EXPECT_EQ(std::get<1>(twice), std::get<1>(own));
+  EXPECT_EQ(std::get<2>(twice), std::get<2>(own));
+}
+
+TEST_F(SpeedFixture, ChangingSpeedWhilePlayingKeepsThePositionAndChangesThePace) {
+  player->Open(LongRecording());
+  player->Play();
+  ASSERT_TRUE(WaitForPosition(2 * kSecond));
+  const int64_t before = player->GetPosition();
+  player->SetSpeed(200);
+  const int64_t after = player->GetPosition();
+  EXPECT_NEAR(Seconds(after), Seconds(before), 0.05);
+  const ULONGLONG t = ::GetTickCount64();
+  PumpUntil([&] { return ::GetTickCount64() - t >= 2000; }, 4000);
+  const double pace = Seconds(player->GetPosition() - after) / ((::GetTickCount64() - t) / 1000.0);
+  EXPECT_NEAR(pace, 2.0, 0.1);
+  EXPECT_EQ(player->Speed(), 200);
+  player->SetSpeed(20);  // out of range: clamped
+  EXPECT_EQ(player->Speed(), 50);
+  player->Stop();
+}
+
+// The capture file's samples: 32-bit float stereo at 48000 Hz (what the ALSA
+// file device gets from Wine's mixer), folded to mono.
+constexpr int kCaptureRate = 48000;
+
+std::vector<float> Captured(const std::wstring& file) {
+  std::ifstream in(std::filesystem::path(file), std::ios::binary);
+  in.seekg(0, std::ios::end);
+  const std::streamoff end = in.tellg();
+  std::vector<float> mono;
+  if (end <= 0) return mono;
+  std::vector<float> stereo(static_cast<size_t>(end) / sizeof(float));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(stereo.data()), static_cast<std::streamsize>(stereo.size() * sizeof(float)));
+  for (size_t i = 0; i + 1 < stereo.size(); i += 2) mono.push_back(0.5f * (stereo[i] + stereo[i + 1]));
+  return mono;
+}
+
+// Empties the capture. Whether the device then opens the file afresh or
+// writes on at its old offset, what follows holds only the next playback
+// (and zeros, which count as silence).
+void Truncate(const std::wstring& file) {
+  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           TRUNCATE_EXISTING, 0, nullptr);
+  if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+}
+
+class PitchFixture : public SpeedFixture {
+protected:
+  // Median pitch of what playing the recording from 2 s to 10 s sent to the
+  // device: the same words at every speed, as the voice's pitch moves with
+  // its intonation.
+  double PlayedPitch(int percent, bool plainRate) {
+    player->Open(LongRecording());
+    player->SetSpeed(percent);
+    if (!player->Stretch()) return 0;
+    player->Stretch()->SetPitchFollowsSpeed(plainRate);
+    player->SetPosition(2 * kSecond);
+    Truncate(capture);
+    player->Play();
+    EXPECT_TRUE(PumpUntil([&] { return player->GetPosition() >= 10 * kSecond; }, 30000));
+    player->Stop();
+    player->Close();
+    int voiced = 0;
+    const double pitch = MedianPitch(Captured(capture), kCaptureRate, &voiced);
+    // A doubled voice pitch is voiced in fewer of the estimator's frames.
+    EXPECT_GE(voiced, 5) << "too little voiced output captured at " << percent << " %";
+    std::printf("%3d %% %s: median pitch %.1f Hz over %d voiced frames\n", percent,
+                plainRate ? "plain rate change" : "stretched", pitch, voiced);
+    return pitch;
+  }
+  std::wstring capture = testing_support::UnixPathFromEnvironment(L"VOCORDER_SPEED_CAPTURE");
+};
+
+TEST_F(PitchFixture, PitchIsKeptAtHalfAndDoubleSpeedWhereAPlainRateChangeMovesIt) {
+  ASSERT_FALSE(capture.empty()) << "VOCORDER_SPEED_CAPTURE names the ALSA file device's output";
+  const double own = PlayedPitch(100, false);
+  ASSERT_GT(own, 60.0);
+  for (int percent : {50, 200}) {
+    SCOPED_TRACE(percent);
+    EXPECT_NEAR(PlayedPitch(percent, false) / own, 1.0, 0.03);
+    // The same check must catch what a plain rate change does to the voice.
+    const double plain = PlayedPitch(percent, true);
+    EXPECT_GT(std::abs(plain / own - 1.0), 0.03);
+    EXPECT_NEAR(plain / own, percent / 100.0, 0.1 * percent / 100.0);
+  }
+}
+
+}  // namespace
