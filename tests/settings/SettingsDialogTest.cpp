@@ -275,13 +275,13 @@ TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStores
   constexpr WORD kCtrlShift = 0x4000 | 0x2000;
   ASSERT_TRUE(::RegisterHotKey(host.MainHandle(), 1, MOD_CONTROL | MOD_SHIFT, VK_F11));
   Start();
-  auto setHotKey = [&](WORD code) {
-    HWND hk = form.Control(idStampHotKey);
+  auto setHotKey = [&](WORD code, int id = idStampHotKey) {
+    HWND hk = form.Control(id);
     ::SendMessageW(hk, HKM_SETHOTKEY, HotKeyControlFromShortcut(code), 0);
-    ::SendMessageW(::GetParent(hk), WM_COMMAND, MAKEWPARAM(idStampHotKey, EN_CHANGE), reinterpret_cast<LPARAM>(hk));
+    ::SendMessageW(::GetParent(hk), WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(hk));
   };
-  auto shownHotKey = [&] {
-    return ShortcutFromHotKeyControl(static_cast<WORD>(::SendMessageW(form.Control(idStampHotKey), HKM_GETHOTKEY, 0, 0)));
+  auto shownHotKey = [&](int id = idStampHotKey) {
+    return ShortcutFromHotKeyControl(static_cast<WORD>(::SendMessageW(form.Control(id), HKM_GETHOTKEY, 0, 0)));
   };
   auto combo = [&](int id) { return static_cast<int>(::SendMessageW(form.Control(id), CB_GETCURSEL, 0, 0)); };
   Open([&](DialogDriver& d) {
@@ -300,6 +300,8 @@ TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStores
     ASSERT_TRUE(::IsWindowVisible(form.Control(idResumeRewind)));
 
     EXPECT_EQ(Text(idResumeRewind), L"1,0");
+    EXPECT_EQ(Text(idSpeed), L"100 %");
+    EXPECT_EQ(shownHotKey(idSlowerHotKey), 0x8000 | 0x2000 | VK_NEXT);
     EXPECT_TRUE(Checked(idStampBrackets));
     EXPECT_EQ(combo(idStampMillis), 0);
     EXPECT_EQ(shownHotKey(), 0x4000 | VK_INSERT);
@@ -311,12 +313,19 @@ TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStores
     EXPECT_EQ(shownHotKey(), 0x4000 | VK_INSERT);
 
     setHotKey(kCtrlShift | VK_F10);
+    // One combination for two actions is refused too.
+    setHotKey(kCtrlShift | VK_F10, idSlowerHotKey);
+    ASSERT_EQ(seam.boxes.size(), 2u);
+    EXPECT_NE(seam.last().text.find(L"je už priradená"), std::wstring::npos) << seam.last().text;
+    EXPECT_EQ(shownHotKey(idSlowerHotKey), 0x8000 | 0x2000 | VK_NEXT);
     ::SendMessageW(form.Control(idResumeRewind), CB_SETCURSEL, 3, 0);
+    ::SendMessageW(form.Control(idSpeed), CB_SETCURSEL, 4, 0);  // 70 %
     Press(idStampBrackets);
     d.Press(idSave);
   });
-  EXPECT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.boxes.size(), 2u);
   EXPECT_EQ(Settings.ResumeRewind, 1500);
+  EXPECT_EQ(Dword(L"Speed"), 70u);
   EXPECT_FALSE(Settings.StampBrackets);
   EXPECT_EQ(Settings.StampHotKey, kCtrlShift | VK_F10);
   EXPECT_EQ(Dword(L"ResumeRewind"), 1500u);
