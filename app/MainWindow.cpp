@@ -617,6 +617,7 @@ void TfrmVocorder::FormDestroy() {
   FRecMpeg_.reset();  // its window is owned by this one
   FAbout_.reset();
   Email1_.reset();
+  Form2_.reset();
   Player_.reset();
 }
 

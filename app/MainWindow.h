@@ -22,6 +22,7 @@
 #include "services/FoldrDlg.h"
 #include "services/TypeText.h"
 #include "settings/KestrelLayouts.h"
+#include "settings/SettingsDialog.h"
 
 class TFRecMpeg;
 namespace services {
@@ -56,7 +57,10 @@ using OpenFileDialog = std::function<std::optional<std::wstring>(HWND owner, con
 // Installs the dialog (an empty one restores the real one); returns the old one.
 OpenFileDialog SetOpenFileDialog(OpenFileDialog dialog);
 
-class TfrmVocorder : public win::TWindow, public kestrel::IListView, public kestrel::ILayoutHost {
+class TfrmVocorder : public win::TWindow,
+                     public kestrel::IListView,
+                     public kestrel::ILayoutHost,
+                     public kestrel::ISettingsHost {
 public:
   static constexpr wchar_t kClassName[] = L"TfrmVocorder";
 
@@ -80,6 +84,7 @@ public:
   services::TFolderDialog& FD() { return *FD_; }
   TFAbout& FAbout() { return *FAbout_; }
   TFRecMpeg* FRecMpeg() const { return FRecMpeg_.get(); }
+  kestrel::TForm2* Form2() const { return Form2_.get(); }
   const std::array<std::unique_ptr<services::TfisHotKey>, 8>& HotKeys() const { return hotKeys_; }
   // Slower, faster, back to 100 % (app/SpeedKeys.h).
   const std::array<std::unique_ptr<services::TfisHotKey>, 3>& SpeedHotKeys() const { return speedKeys_; }
@@ -105,6 +110,9 @@ public:
   void SpeedButton4Click();
   void btnKonecClick();
   void SpeedButton5Click();
+  void SpeedButton6Click();
+  // The settings dialog, created on first use; page -1 keeps its page.
+  void idSettingsClick(int page = -1);
   void SpeedButton7Click();
   void SpeedButton8Click();
   void LoadDefaultFolder();
@@ -142,9 +150,9 @@ public:
   void idTime1Click();
   int StepPixels() const;
 
-  // Typing along: the time stamp typed by its hot key, and the settings of
-  // it taken up after the settings dialog's save (false when the system
-  // refused the hot key).
+  // Typing along: the time stamp typed by its hot key, and the hot keys and
+  // speed taken up after the settings dialog has closed (false when the
+  // system refused a hot key; a newly chosen one is reported).
   void HotKeyTimeStampHotKey();
   bool ApplyTypingSettings();
 
@@ -165,6 +173,14 @@ public:
   kestrel::VisibilityMask GetVisibilityMask() override;
   void ApplyVisibilityMask(kestrel::VisibilityMask mask) override;
   HMENU LayoutsMenu() override { return mLayouts_; }
+
+  // kestrel::ISettingsHost
+  HWND MainHandle() override { return hwnd_; }
+  bool RecordingSelected() override;
+  std::wstring SelectedRecordingPath() override { return SelectedSongPath(); }
+  void ClickPlay() override;
+  bool PlayerTellsTimes() override { return TimeSupported; }
+  void SetTimeEditEnabled(bool enabled) override { TimeEditEnabled = enabled; }
 
 private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -187,6 +203,8 @@ private:
   void SetBarFill(int width);
   bool PlayerBusy() const;  // Paused or Running
   void ShowPlayerError(const std::exception& e);
+  // A failed Open of the play button: the device dialogs.
+  void PlayerOpenFailed(const std::exception& e);
   void ProcessMessages();
   void WaitForDelayedStart(bool& leave);
   void ShowTimeEditor(bool on);
@@ -226,6 +244,7 @@ private:
   std::unique_ptr<TFRecMpeg> FRecMpeg_;  // created at start-up
   std::unique_ptr<TFAbout> FAbout_;
   std::unique_ptr<services::TEmail> Email1_;
+  std::unique_ptr<kestrel::TForm2> Form2_;  // created on first use; uses Player_
   std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
   std::array<std::unique_ptr<services::TfisHotKey>, 3> speedKeys_;
   std::unique_ptr<services::TfisHotKey> stampKey_;

@@ -24,6 +24,8 @@ void TfrmVocorder::OnCommand(int id, int code) {
     case SpeedButton4: if (code == BN_CLICKED) SpeedButton4Click(); return;
     case btnKonec: if (code == BN_CLICKED) btnKonecClick(); return;
     case SpeedButton5: if (code == BN_CLICKED) SpeedButton5Click(); return;
+    case SpeedButton6: if (code == BN_CLICKED) SpeedButton6Click(); return;
+    case idSettings: if (code == BN_CLICKED) idSettingsClick(); return;
     case SpeedButton7: if (code == BN_CLICKED) SpeedButton7Click(); return;
     case SpeedButton8: if (code == BN_CLICKED) SpeedButton8Click(); return;
     case idNext: if (code == BN_CLICKED) idNextClick(); return;

@@ -9,6 +9,7 @@
 #include "core/KestrelUtils.h"
 #include "player/PlayerError.h"
 #include "settings/KestrelSettings.h"
+#include "settings/TypingSettings.h"
 
 namespace app {
 namespace {
@@ -88,9 +89,7 @@ void TfrmVocorder::idPlayClick() {
         try {
           Player_->Open(path);
         } catch (const std::exception& e) {
-          // The settings dialog offers the device choice; until it exists
-          // the question is asked and the answer has nothing to open.
-          if (s.ErrPlaytime) kestrel::AskEditDevice(ErrorText(e));
+          if (s.ErrPlaytime) PlayerOpenFailed(e);
           return;
         }
       }
@@ -437,9 +436,14 @@ void TfrmVocorder::HotKeyTimeStampHotKey() {
 bool TfrmVocorder::ApplyTypingSettings() {
   const auto& s = kestrel::Settings;
   bool all = true;
+  // The page refused what the system would not give; a key taken by another
+  // program since is told the same way, once, when it is changed to.
   auto claim = [&](services::TfisHotKey& key, int code) {
+    const bool changed = key.Key() != static_cast<WORD>(code);
     key.SetKey(static_cast<WORD>(code));
-    if (code != 0 && !key.Registered()) all = false;
+    if (code == 0 || key.Registered()) return;
+    all = false;
+    if (changed) kestrel::WarnHotKeyRefused(static_cast<WORD>(code));
   };
   claim(*stampKey_, s.StampHotKey);
   claim(*speedKeys_[0], s.SlowerHotKey);

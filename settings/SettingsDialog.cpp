@@ -157,8 +157,9 @@ void TForm2::idCancelClick() {
 
 void TForm2::Place() {
   TDialog::Place();
-  ::SetWindowPos(Handle(), Settings.AlwaysTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Never made non-topmost: that would take the owner off the top too.
+  if (Settings.AlwaysTop)
+    ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TForm2::OnCommand(int id, int code) {

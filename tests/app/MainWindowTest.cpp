@@ -335,6 +335,7 @@ TEST_F(MainWindow, BadRecordingsGiveAPlayerErrorAndTheWindowGoesOn) {
   };
   for (const wchar_t* i : {L"empty", L"junk"}) {
     seam.boxes.clear();
+    seam.answers = {IDNO};  // no device settings now
     choose(i);
     window->cmbSongsChange();
     Click(app::idPlay);
