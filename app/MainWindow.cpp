@@ -11,6 +11,7 @@
 
 #include "app/MediaTime.h"
 #include "app/resource.h"
+#include "base/ScopeExit.h"
 #include "base/Text.h"
 #include "core/KestrelErrors.h"
 #include "core/KestrelUtils.h"
@@ -298,6 +299,7 @@ void TfrmVocorder::FormCreate() {
   Player_->SelectedDevice = DeviceIndexOf(kestrel::Settings.DeviceName);
   Player_->ForceDevice = kestrel::Settings.ForceDevice;
   Player_->DeviceVolume = kestrel::Settings.DeviceVolume;
+  positions_ = std::make_unique<kestrel::TResumePositions>(kestrel::ResumePositionsFile());
 
   try {
     if (!Player_->IsUsingTimeFormat(TIME_FORMAT_MEDIA_TIME)) Player_->SetTimeFormat(TIME_FORMAT_MEDIA_TIME);
@@ -560,7 +562,12 @@ void TfrmVocorder::WMPlayerNotify(LPARAM code) {
       }
       break;
     case pnGraphEvent:
-      if (Player_->ReadGraphEvent() == EC_COMPLETE) AutomaticStop();
+      if (Player_->ReadGraphEvent() == EC_COMPLETE) {
+        // A finished recording starts from its beginning next time.
+        finishing_ = true;
+        ScopeExit done([this] { finishing_ = false; });
+        AutomaticStop();
+      }
       break;
     case pnOpenFailed:
       ::EnableWindow(Control(idPlay), TRUE);
@@ -605,6 +612,8 @@ void TfrmVocorder::FormClose() {
 void TfrmVocorder::FormDestroy() {
   ::KillTimer(hwnd_, idTimer);
   for (auto& k : hotKeys_) k.reset();
+  stampKey_.reset();
+  typer_.reset();
   FRecMpeg_.reset();  // its window is owned by this one
   FAbout_.reset();
   Email1_.reset();

@@ -16,9 +16,11 @@
 #include "base/WinHandles.h"
 #include "base/Window.h"
 #include "lists/KestrelLists.h"
+#include "lists/ResumePositions.h"
 #include "player/TPlayer.h"
 #include "services/FisHotKey.h"
 #include "services/FoldrDlg.h"
+#include "services/TypeText.h"
 #include "settings/KestrelLayouts.h"
 #include "settings/SettingsDialog.h"
 
@@ -86,6 +88,8 @@ public:
   const std::array<std::unique_ptr<services::TfisHotKey>, 8>& HotKeys() const { return hotKeys_; }
   // Slower, faster, back to 100 % (app/SpeedKeys.h).
   const std::array<std::unique_ptr<services::TfisHotKey>, 3>& SpeedHotKeys() const { return speedKeys_; }
+  services::TfisHotKey* StampHotKey() const { return stampKey_.get(); }
+  kestrel::TResumePositions* Positions() const { return positions_.get(); }
 
   // Handlers (public so tests and the hot keys can run them as a click would).
   void FormCreate();
@@ -145,6 +149,12 @@ public:
   void sldVolumeMouseUp(const BlockMouse& m);
   void idTime1Click();
   int StepPixels() const;
+
+  // Typing along: the time stamp typed by its hot key, and the hot keys and
+  // speed taken up after the settings dialog has closed (false when the
+  // system refused a hot key; a newly chosen one is reported).
+  void HotKeyTimeStampHotKey();
+  bool ApplyTypingSettings();
 
   // kestrel::IListView
   void ClearArtists() override;
@@ -214,6 +224,9 @@ private:
   static LRESULT CALLBACK KeySinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
   int BarFill() const;
   int FrameWidth() const;
+  void RewindForResume();
+  void RememberPosition();
+  void ShowRememberedPosition();
 
   HINSTANCE instance_ = nullptr;
   win::GdiObject font_;
@@ -235,6 +248,10 @@ private:
   std::unique_ptr<kestrel::TForm2> Form2_;  // created on first use; uses Player_
   std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
   std::array<std::unique_ptr<services::TfisHotKey>, 3> speedKeys_;
+  std::unique_ptr<services::TfisHotKey> stampKey_;
+  std::unique_ptr<services::TTextTyper> typer_;
+  std::unique_ptr<kestrel::TResumePositions> positions_;
+  bool finishing_ = false;  // the recording has played to its end
 
   // Window state.
   bool VolumePolling = true;

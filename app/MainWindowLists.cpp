@@ -174,6 +174,7 @@ void TfrmVocorder::cmbSongsChange() {
   kestrel::CurrentSong = k;
   hints_.Set(songs, k >= 0 ? ComboText(songs, k) : std::wstring());
   kestrel::UpdateNextPrevButtons();
+  RememberPosition();  // of the recording that was playing until now
   if (kestrel::Settings.PlaySelected && !selectingWithoutPlaying_ && k >= 0) {
     if (kestrel::Settings.EnableTime3) {
       bool leave = false;
@@ -190,6 +191,7 @@ void TfrmVocorder::cmbSongsChange() {
     idStopClick();
     ProcessMessages();
   }
+  ShowRememberedPosition();
   RefocusKeySink();
 }
 

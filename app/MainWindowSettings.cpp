@@ -17,6 +17,7 @@ void TfrmVocorder::idSettingsClick(int page) {
   if (!Form2_) Form2_ = std::make_unique<kestrel::TForm2>(*this, *Player_);
   const bool wasOnTop = kestrel::Settings.AlwaysTop;
   Form2_->Execute(page);
+  ApplyTypingSettings();
   if (kestrel::Settings.AlwaysTop != wasOnTop)
     ::SetWindowPos(hwnd_, kestrel::Settings.AlwaysTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -12,17 +12,18 @@ void TfrmVocorder::CreateSpeedControls() {
   Player_->SetSpeed(kestrel::Settings.Speed);
   ShowSpeed();
   hints_.Set(Control(idSpeed), kSpeedKeysHint);
+  // The keys are settings (the page "Prepis"); their defaults are these.
   const struct {
-    WORD key;
+    int key;
     void (TfrmVocorder::*handler)();
   } defs[] = {
-      {kHotKeySlower, &TfrmVocorder::HotKeySlowerHotKey},
-      {kHotKeyFaster, &TfrmVocorder::HotKeyFasterHotKey},
-      {kHotKeySpeedReset, &TfrmVocorder::HotKeySpeedResetHotKey},
+      {kestrel::Settings.SlowerHotKey, &TfrmVocorder::HotKeySlowerHotKey},
+      {kestrel::Settings.FasterHotKey, &TfrmVocorder::HotKeyFasterHotKey},
+      {kestrel::Settings.SpeedResetHotKey, &TfrmVocorder::HotKeySpeedResetHotKey},
   };
   for (size_t i = 0; i < speedKeys_.size(); ++i) {
     auto key = std::make_unique<services::TfisHotKey>();
-    key->SetKey(defs[i].key);
+    key->SetKey(static_cast<WORD>(defs[i].key));
     key->OnHotKey = [this, handler = defs[i].handler](services::TfisHotKey&) { (this->*handler)(); };
     key->Loaded();
     speedKeys_[i] = std::move(key);

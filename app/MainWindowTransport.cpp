@@ -10,6 +10,7 @@
 #include "lists/DlgErrNoFile.h"
 #include "player/PlayerError.h"
 #include "settings/KestrelSettings.h"
+#include "settings/TypingSettings.h"
 
 namespace app {
 namespace {
@@ -65,11 +66,13 @@ void TfrmVocorder::idPlayClick() {
   };
   if (PlayerBusy()) {
     try {
+      if (Player_->State() == PlayerState::Paused) RewindForResume();
       Player_->TogglePause();
     } catch (const std::exception&) {
       if (s.ErrPlaytime) throw;
       return;
     }
+    if (Player_->State() == PlayerState::Paused) RememberPosition();
   } else {
     if (kestrel::CurrentArtist < 0 || kestrel::CurrentArtist >= kestrel::CurrentList.Count) {
       kestrel::MsgSelectArtist();
@@ -145,6 +148,10 @@ void TfrmVocorder::idStopClick() {
       MarkDelayPending(false);
       DelayPending = false;
     }
+    if (finishing_)
+      positions_->Forget(Player_->FileName());
+    else if (!SelectBusy)  // choosing a recording remembers the one before itself
+      RememberPosition();
     try {
       Player_->Stop();
       Player_->Rewind();
@@ -216,13 +223,19 @@ void TfrmVocorder::SpeedButton2MouseDown() {
 void TfrmVocorder::SpeedButton1MouseUp() {
   ::KillTimer(hwnd_, Tim2);
   bool resume = std::exchange(ResumeAfterStep, false);
-  if (resume) Player_->Play();
+  if (resume) {
+    RewindForResume();
+    Player_->Play();
+  }
 }
 
 void TfrmVocorder::SpeedButton2MouseUp() {
   ::KillTimer(hwnd_, Tim1);
   bool resume = std::exchange(ResumeAfterStep, false);
-  if (resume) Player_->Play();
+  if (resume) {
+    RewindForResume();
+    Player_->Play();
+  }
 }
 
 void TfrmVocorder::idTrackBarMouseDown(const BlockMouse& m) {
@@ -376,6 +389,75 @@ void TfrmVocorder::CreateHotKeys() {
     key->Loaded();
     hotKeys_[i] = std::move(key);
   }
+  typer_ = std::make_unique<services::TTextTyper>();
+  stampKey_ = std::make_unique<services::TfisHotKey>();
+  stampKey_->OnHotKey = [this](services::TfisHotKey&) {
+    try {
+      HotKeyTimeStampHotKey();
+    } catch (const std::exception& e) {
+      ShowPlayerError(e);
+    }
+  };
+  stampKey_->SetKey(static_cast<WORD>(kestrel::Settings.StampHotKey));
+  stampKey_->Loaded();
+}
+
+// The typist hears the last words again: playback resumes a little before
+// where it stopped, never before the start.
+void TfrmVocorder::RewindForResume() {
+  const int64_t back = static_cast<int64_t>(kestrel::Settings.ResumeRewind) * 10'000;
+  if (back <= 0 || !TimeSupported) return;
+  const int64_t at = Player_->GetPosition();
+  Player_->SetPosition(at > back ? at - back : 0);
+}
+
+void TfrmVocorder::RememberPosition() {
+  if (!positions_ || !PlayerBusy() || Player_->FileName().empty()) return;
+  try {
+    positions_->Remember(Player_->FileName(), Player_->GetPosition());
+  } catch (const std::exception&) {
+    // pnPositionFailed has been announced; there is nothing to remember
+  }
+}
+
+// A chosen recording shows where it was left; the play button starts there
+// as it starts at any position shown in idTime1.
+void TfrmVocorder::ShowRememberedPosition() {
+  if (!positions_ || !TimeSupported || Player_->State() != PlayerState::Stopped) return;
+  const std::wstring path = SelectedSongPath();
+  const auto at = path.empty() ? std::nullopt : positions_->Find(path);
+  const std::wstring shown = at ? FormatMediaTime(*at, ShowMillis) : ZeroTimeText;
+  if (WindowText(Control(idTime1)) != shown) ::SetWindowTextW(Control(idTime1), shown.c_str());
+}
+
+void TfrmVocorder::HotKeyTimeStampHotKey() {
+  if (!PlayerBusy() || !TimeSupported) return;
+  const auto& s = kestrel::Settings;
+  const bool millis = s.StampMillis == kestrel::smAlways || (s.StampMillis == kestrel::smAsReadout && ShowMillis);
+  typer_->Type(FormatTimeStamp(Player_->GetPosition(), s.StampBrackets, millis));
+}
+
+bool TfrmVocorder::ApplyTypingSettings() {
+  const auto& s = kestrel::Settings;
+  bool all = true;
+  // The page refused what the system would not give; a key taken by another
+  // program since is told the same way, once, when it is changed to.
+  auto claim = [&](services::TfisHotKey& key, int code) {
+    const bool changed = key.Key() != static_cast<WORD>(code);
+    key.SetKey(static_cast<WORD>(code));
+    if (code == 0 || key.Registered()) return;
+    all = false;
+    if (changed) kestrel::WarnHotKeyRefused(static_cast<WORD>(code));
+  };
+  claim(*stampKey_, s.StampHotKey);
+  claim(*speedKeys_[0], s.SlowerHotKey);
+  claim(*speedKeys_[1], s.FasterHotKey);
+  claim(*speedKeys_[2], s.SpeedResetHotKey);
+  if (Player_ && Player_->Speed() != s.Speed) {
+    Player_->SetSpeed(s.Speed);
+    ShowSpeed();
+  }
+  return all;
 }
 
 }  // namespace app

@@ -20,6 +20,13 @@ inline std::wstring FormatMediaTime(int64_t t, bool withMillis) {
 // numbers, give 0.
 inline int64_t ParseMediaTime(std::wstring_view t) { return text::TimeStrToUnits(t); }
 
+// A time stamp as it is typed into the document: "[hh:mm:ss]" or
+// "hh:mm:ss", with ":mmm" as in the read-out when withMillis.
+inline std::wstring FormatTimeStamp(int64_t t, bool brackets, bool withMillis) {
+  std::wstring s = FormatMediaTime(t < 0 ? 0 : t, withMillis);
+  return brackets ? L"[" + s + L"]" : s;
+}
+
 // Pixels per slow step on a position bar of the frame width, for a recording
 // of the duration. A recording shorter than one unit (1.0535 s) steps 1.
 int StepPixels(int64_t duration, int frameWidth);

@@ -53,7 +53,23 @@ struct TSettings {
   bool ForceDevice = false;
   bool DeviceVolume = true;
   int Speed = kDefaultSpeed;  // percent
+
+  // Typing along.
+  int ResumeRewind = 1000;     // ms played again when playback resumes after a pause
+  bool StampBrackets = true;   // time stamps typed as "[hh:mm:ss]" rather than "hh:mm:ss"
+  uint8_t StampMillis = 0;     // a TStampMillis
+  int StampHotKey = 0x402D;    // shortcut code of the time-stamp hot key: Ctrl+Insert
+  // The speed hot keys (Alt+Shift with PageDown, PageUp and Home).
+  int SlowerHotKey = 0xA022;
+  int FasterHotKey = 0xA021;
+  int SpeedResetHotKey = 0xA024;
 };
+
+// Whether a typed time stamp carries milliseconds.
+enum TStampMillis : uint8_t { smAsReadout = 0, smAlways = 1, smNever = 2 };
+// The rewind's range and step (ms).
+inline constexpr int kMaxResumeRewind = 5000;
+inline constexpr int kResumeRewindStep = 500;
 
 extern TSettings Settings;
 

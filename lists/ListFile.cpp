@@ -100,6 +100,8 @@ bool AppendListLine(const std::wstring& path, const std::wstring& line) {
   return Written(ReplaceContent(path, bytes), path, WriteFailure::Report);
 }
 
+bool ReplaceFileContent(const std::wstring& path, std::string_view bytes) { return ReplaceContent(path, bytes); }
+
 ListFileWriter SetListFileWriter(ListFileWriter writer) { return std::exchange(Writer(), std::move(writer)); }
 
 }  // namespace kestrel

@@ -32,6 +32,10 @@ bool WriteListFile(const std::wstring& path, const std::vector<std::wstring>& li
 // what the file holds as it was; written and reported as WriteListFile.
 bool AppendListLine(const std::wstring& path, const std::wstring& line);
 
+// Replaces a file's whole content the same safe way: a flushed temporary
+// copy beside it is moved over it. Nothing is shown on failure.
+bool ReplaceFileContent(const std::wstring& path, std::string_view bytes);
+
 // The write of a list file's bytes, as WriteFile takes it; a test may put a
 // failing one in its place (an empty one restores WriteFile). Returns the
 // old one.

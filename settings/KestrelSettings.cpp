@@ -4,6 +4,7 @@
 #include "core/globals.h"
 #include "settings/KestrelLayouts.h"
 #include "settings/SettingsKey.h"
+#include "settings/TypingSettings.h"
 
 namespace kestrel {
 namespace {
@@ -47,6 +48,7 @@ void ReadAll(HKEY key) {
   ReadBool(key, L"ForceDevice", s.ForceDevice);
   ReadBool(key, L"DeviceVolume", s.DeviceVolume);
   if (auto v = reg::ReadDword(key, L"Speed"); v && IsValidSpeed(*v)) s.Speed = static_cast<int>(*v);
+  ReadTypingSettings(key, s);
   if (auto v = reg::ReadDword(key, L"LayoutIndex")) LayoutIndex = static_cast<int>(*v);
 }
 
@@ -115,6 +117,13 @@ bool StoreIntegerSetting(HKEY key, const wchar_t* name, int value, int def, uint
   if (!StoreValue(key, name, value != def, [&] { return reg::WriteDword(key, name, static_cast<DWORD>(value)); }))
     return false;
   setting = static_cast<uint8_t>(value);
+  return true;
+}
+
+bool StoreIntegerSetting(HKEY key, const wchar_t* name, int value, int def, int& setting) {
+  if (!StoreValue(key, name, value != def, [&] { return reg::WriteDword(key, name, static_cast<DWORD>(value)); }))
+    return false;
+  setting = value;
   return true;
 }
 
@@ -202,7 +211,8 @@ bool SaveSettings(const TSettings& v, std::wstring_view time3Text, std::wstring_
             StoreBoolSetting(k, L"BrowseBackup", v.BrowseBackup, d.BrowseBackup, s.BrowseBackup) &&
             StoreStringSetting(k, L"DeviceName", v.DeviceName, d.DeviceName, s.DeviceName) &&
             StoreBoolSetting(k, L"ForceDevice", v.ForceDevice, d.ForceDevice, s.ForceDevice) &&
-            StoreBoolSetting(k, L"DeviceVolume", v.DeviceVolume, d.DeviceVolume, s.DeviceVolume);
+            StoreBoolSetting(k, L"DeviceVolume", v.DeviceVolume, d.DeviceVolume, s.DeviceVolume) &&
+            StoreTypingSettings(k, v);
   DeleteKeyIfEmpty(k);
   return ok;
 }

@@ -28,6 +28,7 @@ void SetDefaultSettings();
 
 bool StoreBoolSetting(HKEY key, const wchar_t* name, bool value, bool def, bool& setting);
 bool StoreIntegerSetting(HKEY key, const wchar_t* name, int value, int def, uint8_t& setting);
+bool StoreIntegerSetting(HKEY key, const wchar_t* name, int value, int def, int& setting);
 bool StoreStringSetting(HKEY key, const wchar_t* name, std::wstring_view value, std::wstring_view def,
                         std::wstring& setting);
 // An enable flag and its time text as a pair; the time field takes units

@@ -9,6 +9,7 @@
 #include "settings/KestrelSettings.h"
 #include "settings/SettingsKey.h"
 #include "settings/SettingsPages.h"
+#include "settings/TypingPage.h"
 
 namespace kestrel {
 namespace {
@@ -63,6 +64,7 @@ void TForm2::OnCreate() {
   pages_.push_back(std::make_unique<TListsPage>(*this));
   pages_.push_back(std::make_unique<TSongsPage>(*this));
   pages_.push_back(std::make_unique<TDevicePage>(*this));
+  pages_.push_back(std::make_unique<TTypingPage>(*this));
 
   HWND tab = Item(idPages);
   for (size_t i = 0; i < pages_.size(); ++i) {

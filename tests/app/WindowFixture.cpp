@@ -39,11 +39,13 @@ void WindowTest::SetUp() {
   kestrel::CurrentList.Grouped = kestrel::CurrentList.Sorted = true;
   kestrel::CurrentArtist = kestrel::CurrentSong = -1;
   WriteBytes(kestrel::Lists[0].Path, "");
+  kestrel::SetResumePositionsFile(home.file(L"positions.txt"));
 }
 
 void WindowTest::TearDown() {
   window.reset();
   Pump(std::chrono::milliseconds(0));
+  kestrel::SetResumePositionsFile({});
 }
 
 void WindowTest::UseList(const std::vector<std::wstring>& paths) {

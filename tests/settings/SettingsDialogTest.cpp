@@ -2,6 +2,9 @@
 // scratch registry; the main window's part is played by a small host.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <optional>
 
 #include "DialogDriver.h"
@@ -18,6 +21,7 @@
 #include "settings/KestrelLayouts.h"
 #include "settings/KestrelSettings.h"
 #include "settings/SettingsDialog.h"
+#include "settings/TypingPage.h"
 
 using namespace kestrel;
 using namespace kestrel::form2;
@@ -282,3 +286,82 @@ TEST_F(SettingsDialog, SaveThatCannotCreateTheKeyKeepsTheDialogOpen) {
 }
 
 }  // namespace
+
+// The page "Prepis" through its controls: it shows the defaults, refuses a
+// hot key that the system will not give (another window holds it), and its
+// values are stored only while they differ from their defaults.
+TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStoresOnlyChanges) {
+  using namespace kestrel::typing;
+  constexpr WORD kCtrlShift = 0x4000 | 0x2000;
+  ASSERT_TRUE(::RegisterHotKey(host.MainHandle(), 1, MOD_CONTROL | MOD_SHIFT, VK_F11));
+  Start();
+  auto setHotKey = [&](WORD code, int id = idStampHotKey) {
+    HWND hk = form.Control(id);
+    ::SendMessageW(hk, HKM_SETHOTKEY, HotKeyControlFromShortcut(code), 0);
+    ::SendMessageW(::GetParent(hk), WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(hk));
+  };
+  auto shownHotKey = [&](int id = idStampHotKey) {
+    return ShortcutFromHotKeyControl(static_cast<WORD>(::SendMessageW(form.Control(id), HKM_GETHOTKEY, 0, 0)));
+  };
+  auto combo = [&](int id) { return static_cast<int>(::SendMessageW(form.Control(id), CB_GETCURSEL, 0, 0)); };
+  Open([&](DialogDriver& d) {
+    HWND tabs = form.Control(idPages);
+    ASSERT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
+    wchar_t caption[32] = L"";
+    TCITEMW item{TCIF_TEXT};
+    item.pszText = caption;
+    item.cchTextMax = 32;
+    ::SendMessageW(tabs, TCM_GETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(caption, L"Prepis");
+    // A click on the tab.
+    ::SendMessageW(tabs, TCM_SETCURSEL, 1, 0);
+    NMHDR n{tabs, static_cast<UINT_PTR>(idPages), static_cast<UINT>(TCN_SELCHANGE)};
+    ::SendMessageW(form.Handle(), WM_NOTIFY, idPages, reinterpret_cast<LPARAM>(&n));
+    ASSERT_TRUE(::IsWindowVisible(form.Control(idResumeRewind)));
+
+    EXPECT_EQ(Text(idResumeRewind), L"1,0");
+    EXPECT_EQ(Text(idSpeed), L"100 %");
+    EXPECT_EQ(shownHotKey(idSlowerHotKey), 0x8000 | 0x2000 | VK_NEXT);
+    EXPECT_TRUE(Checked(idStampBrackets));
+    EXPECT_EQ(combo(idStampMillis), 0);
+    EXPECT_EQ(shownHotKey(), 0x4000 | VK_INSERT);
+
+    setHotKey(kCtrlShift | VK_F11);
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_NE(seam.last().text.find(L"Ctrl+Shift+F11 systém odmietol"), std::wstring::npos) << seam.last().text;
+    EXPECT_EQ(seam.last().icon(), static_cast<UINT>(MB_ICONWARNING));
+    EXPECT_EQ(shownHotKey(), 0x4000 | VK_INSERT);
+
+    setHotKey(kCtrlShift | VK_F10);
+    // One combination for two actions is refused too.
+    setHotKey(kCtrlShift | VK_F10, idSlowerHotKey);
+    ASSERT_EQ(seam.boxes.size(), 2u);
+    EXPECT_NE(seam.last().text.find(L"je už priradená"), std::wstring::npos) << seam.last().text;
+    EXPECT_EQ(shownHotKey(idSlowerHotKey), 0x8000 | 0x2000 | VK_NEXT);
+    ::SendMessageW(form.Control(idResumeRewind), CB_SETCURSEL, 3, 0);
+    ::SendMessageW(form.Control(idSpeed), CB_SETCURSEL, 4, 0);  // 70 %
+    Press(idStampBrackets);
+    d.Press(idSave);
+  });
+  EXPECT_EQ(seam.boxes.size(), 2u);
+  EXPECT_EQ(Settings.ResumeRewind, 1500);
+  EXPECT_EQ(Dword(L"Speed"), 70u);
+  EXPECT_FALSE(Settings.StampBrackets);
+  EXPECT_EQ(Settings.StampHotKey, kCtrlShift | VK_F10);
+  EXPECT_EQ(Dword(L"ResumeRewind"), 1500u);
+  EXPECT_EQ(Dword(L"StampBrackets"), 0u);
+  EXPECT_EQ(Dword(L"StampHotKey"), static_cast<DWORD>(kCtrlShift | VK_F10));
+  EXPECT_FALSE(Dword(L"StampMillis"));
+
+  // Default, then Save: nothing differs any more, so nothing is left.
+  Open([&](DialogDriver& d) {
+    EXPECT_EQ(Text(idResumeRewind), L"1,5");
+    Press(idDefault);
+    EXPECT_EQ(shownHotKey(), 0x4000 | VK_INSERT);
+    d.Press(idSave);
+  });
+  EXPECT_FALSE(KeyExists());
+  EXPECT_EQ(Settings.ResumeRewind, 1000);
+  EXPECT_EQ(Settings.StampHotKey, 0x4000 | VK_INSERT);
+  ::UnregisterHotKey(host.MainHandle(), 1);
+}

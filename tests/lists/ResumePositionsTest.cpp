@@ -1,0 +1,66 @@
+// The remembered positions: kept across runs in their file, found by path in
+// any case, the most recent ones only, and a damaged file read as none.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "lists/ResumePositions.h"
+
+using namespace std::string_view_literals;
+using kestrel::TResumePositions;
+using testing_support::ReadBytes;
+using testing_support::ScratchDir;
+using testing_support::WriteBytes;
+
+namespace {
+
+constexpr int64_t kSecond = 10'000'000;
+
+TEST(ResumePositions, KeptAcrossRunsByPathInAnyCaseMostRecentOnly) {
+  ScratchDir dir{L"pos"};
+  // The folder does not exist yet: the first write makes it.
+  const std::wstring file = dir.file(L"Vocorder\\positions.txt");
+  {
+    TResumePositions p(file);
+    EXPECT_EQ(p.Count(), 0u);
+    EXPECT_TRUE(p.Remember(L"C:\\Diktáty\\Jan.mp3", 7 * kSecond));
+    EXPECT_TRUE(p.Remember(L"C:\\Diktáty\\Done.mp3", 3 * kSecond));
+    EXPECT_TRUE(p.Forget(L"c:\\diktáty\\DONE.MP3"));  // played to the end
+  }
+  TResumePositions again(file);
+  EXPECT_EQ(again.Find(L"c:\\DIKTÁTY\\jan.mp3"), 7 * kSecond);
+  EXPECT_FALSE(again.Find(L"C:\\Diktáty\\Done.mp3"));
+
+  // Past the capacity the oldest go; using one makes it the most recent.
+  for (size_t i = 0; i < TResumePositions::kCapacity; ++i) {
+    again.Remember(L"C:\\r\\" + std::to_wstring(i) + L".mp3", kSecond);
+    if (i == 500) again.Remember(L"C:\\Diktáty\\Jan.mp3", 8 * kSecond);
+  }
+  TResumePositions full(file);
+  EXPECT_EQ(full.Count(), TResumePositions::kCapacity);
+  EXPECT_FALSE(full.Find(L"C:\\r\\0.mp3"));
+  EXPECT_EQ(full.Find(L"C:\\r\\999.mp3"), kSecond);
+  EXPECT_EQ(full.Find(L"C:\\Diktáty\\Jan.mp3"), 8 * kSecond);
+}
+
+TEST(ResumePositions, ADamagedFileMeansNoPositionsAndIsReplacedWhole) {
+  ScratchDir dir{L"posbad"};
+  const std::wstring file = dir.file(L"positions.txt");
+  const std::string_view damaged[] = {
+      "Vocorder positions 1\r\n7000\tC:\\a.mp3\r\n7x00\tC:\\b.mp3\r\n"sv,  // not a number
+      "Vocorder positions 1\r\n7000\tC:\\a.mp3\r\n3000"sv,               // cut off
+      "Vocorder positions 1\r\n7000 C:\\a.mp3\r\n"sv,                    // no tab
+      "7000\tC:\\a.mp3\r\n"sv,                                           // no header
+      "\x00\x01\x02\xff garbage"sv,
+  };
+  for (std::string_view bytes : damaged) {
+    WriteBytes(file, bytes);
+    TResumePositions p(file);
+    EXPECT_EQ(p.Count(), 0u) << bytes;
+    EXPECT_FALSE(p.Find(L"C:\\a.mp3")) << bytes;
+  }
+  TResumePositions p(file);
+  ASSERT_TRUE(p.Remember(L"C:\\c.mp3", 2 * kSecond + 5'000));
+  EXPECT_EQ(ReadBytes(file), "Vocorder positions 1\r\n2000\tC:\\c.mp3\r\n");
+}
+
+}  // namespace
