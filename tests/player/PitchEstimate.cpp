@@ -5,7 +5,19 @@
 
 namespace player_test {
 
+double Median(std::vector<double> pitches) {
+  if (pitches.empty()) return 0;
+  std::nth_element(pitches.begin(), pitches.begin() + pitches.size() / 2, pitches.end());
+  return pitches[pitches.size() / 2];
+}
+
 double MedianPitch(const std::vector<float>& input, int inputRate, int* voicedFrames) {
+  const std::vector<double> pitches = VoicedPitches(input, inputRate);
+  if (voicedFrames) *voicedFrames = static_cast<int>(pitches.size());
+  return Median(pitches);
+}
+
+std::vector<double> VoicedPitches(const std::vector<float>& input, int inputRate) {
   // Averaged down to about 12 kHz, which keeps voice pitches well resolved
   // and the autocorrelation cheap.
   const int step = std::max(1, inputRate / 12000);
@@ -19,8 +31,8 @@ double MedianPitch(const std::vector<float>& input, int inputRate, int* voicedFr
   // 30 ms frames every 15 ms.
   const size_t frame = static_cast<size_t>(rate) * 30 / 1000, hop = frame / 2;
   const size_t minLag = static_cast<size_t>(rate / 400), maxLag = static_cast<size_t>(rate / 40);
-  if (voicedFrames) *voicedFrames = 0;
-  if (samples.size() < frame + maxLag) return 0;
+  std::vector<double> pitches;
+  if (samples.size() < frame + maxLag) return pitches;
 
   std::vector<double> energy;
   for (size_t at = 0; at + frame + maxLag <= samples.size(); at += hop) {
@@ -29,7 +41,6 @@ double MedianPitch(const std::vector<float>& input, int inputRate, int* voicedFr
     energy.push_back(e);
   }
   const double loudest = *std::max_element(energy.begin(), energy.end());
-  std::vector<double> pitches;
   for (size_t f = 0; f < energy.size(); ++f) {
     if (energy[f] < 0.05 * loudest || energy[f] <= 0) continue;
     const float* x = samples.data() + f * hop;
@@ -58,10 +69,7 @@ double MedianPitch(const std::vector<float>& input, int inputRate, int* voicedFr
     const double shift = denom != 0 ? 0.5 * (a - c) / denom : 0;
     pitches.push_back(rate / (double(best) + shift));
   }
-  if (voicedFrames) *voicedFrames = static_cast<int>(pitches.size());
-  if (pitches.empty()) return 0;
-  std::nth_element(pitches.begin(), pitches.begin() + pitches.size() / 2, pitches.end());
-  return pitches[pitches.size() / 2];
+  return pitches;
 }
 
 }  // namespace player_test
