@@ -153,11 +153,10 @@ protected:
   // device: the same words at every speed, as the voice's pitch moves with
   // its intonation. The capture device keeps only part of what is played, in
   // chunks, and the few frames a fast playback leaves would weigh single
-  // words: the span is played again until about as many voiced frames as at
-  // 100 % are pooled.
+  // words: the span is played again until enough voiced frames are pooled.
   double PlayedPitch(int percent, bool plainRate) {
     std::vector<double> pitches;
-    for (int pass = 0; pass < 4 && pitches.size() < 120; ++pass) {
+    for (int pass = 0; pass < 5 && pitches.size() < 200; ++pass) {
       player->Open(LongRecording());
       player->SetSpeed(percent);
       if (!player->Stretch()) return 0;
