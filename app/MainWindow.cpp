@@ -11,6 +11,7 @@
 
 #include "app/MediaTime.h"
 #include "app/resource.h"
+#include "base/ScopeExit.h"
 #include "base/Text.h"
 #include "core/KestrelErrors.h"
 #include "core/KestrelUtils.h"
@@ -107,6 +108,9 @@ bool TfrmVocorder::Create(HINSTANCE instance) {
     return false;
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
+  // The strip is there first; the first recording opens after.
+  OpenSelectionAfterShow();
+  if (Closed()) return true;
   // The recording window lives from start-up, so that a dictation left by
   // an earlier run is offered at every start.
   FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
@@ -124,6 +128,13 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       OnCommand(LOWORD(wp), HIWORD(wp));
       return 0;
+    case WM_SETCURSOR:
+      // The position read-out opens the editor on a click while times work.
+      if (reinterpret_cast<HWND>(wp) == Control(idTime1) && TimeSupported && LOWORD(lp) == HTCLIENT) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
     case WM_DRAWITEM:
       DrawFlatButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
       return TRUE;
@@ -293,6 +304,8 @@ void TfrmVocorder::FormCreate() {
   kestrel::SetLayoutHost(this);
 
   Player_ = std::make_unique<TPlayer>(hwnd_);
+  // From creation at 1000 ms; the first stop brings it to 100 ms.
+  SetTimerInterval(1000);
   if (AudioDeviceNames.empty()) kestrel::ErrNoAudioDevices();
   Player_->SelectedDevice = DeviceIndexOf(kestrel::Settings.DeviceName);
   Player_->ForceDevice = kestrel::Settings.ForceDevice;
@@ -328,6 +341,9 @@ void TfrmVocorder::FormCreate() {
   kestrel::ApplyStartupLayout();
   ApplyColourRule();
 
+  // Opening the selected recording waits until the window is shown.
+  bool outer = std::exchange(selectingWithoutPlaying_, true);
+  ScopeExit selected([this, outer] { selectingWithoutPlaying_ = outer; });
   kestrel::FillArtists(kestrel::CurrentList, kestrel::CurrentList.Grouped);
   bool hasFolder = ArtistItemCount() > 0;
   if (hasFolder) SelectArtistItem(0);
@@ -344,7 +360,12 @@ void TfrmVocorder::FormCreate() {
   }
   kestrel::SetApplicationTitle(L"Vocorder");
   ApplyStoredPosition();
-  SetTimerInterval(1000);
+}
+
+// What selecting the first recording does when "PlaySelected" is on: it is
+// opened and left stopped at its start with its length shown.
+void TfrmVocorder::OpenSelectionAfterShow() {
+  if (kestrel::Settings.PlaySelected && SelectedSongItem() >= 0) cmbSongsChange();
 }
 
 void TfrmVocorder::ApplyColourRule() {
@@ -602,7 +623,9 @@ void TfrmVocorder::FormClose() {
 
 void TfrmVocorder::FormDestroy() {
   ::KillTimer(hwnd_, idTimer);
-  for (auto& k : hotKeys_) k.reset();
+  for (auto* k : {&HotKeyStartStop, &HotKeyBack, &HotKeyForward, &HotKeyForwardX, &HotKeyBackX, &HotKeyRefresh,
+                  &HotKeyVolUp, &HotKeyVolDown})
+    k->reset();
   FRecMpeg_.reset();  // its window is owned by this one
   FAbout_.reset();
   Email1_.reset();

@@ -77,7 +77,10 @@ public:
   services::TFolderDialog& FD() { return *FD_; }
   TFAbout& FAbout() { return *FAbout_; }
   TFRecMpeg* FRecMpeg() const { return FRecMpeg_.get(); }
-  const std::array<std::unique_ptr<services::TfisHotKey>, 8>& HotKeys() const { return hotKeys_; }
+  std::array<services::TfisHotKey*, 8> HotKeys() const {
+    return {HotKeyStartStop.get(), HotKeyBack.get(),    HotKeyForward.get(), HotKeyForwardX.get(),
+            HotKeyBackX.get(),     HotKeyRefresh.get(), HotKeyVolUp.get(),   HotKeyVolDown.get()};
+  }
 
   // Handlers (public so tests and the hot keys can run them as a click would).
   void FormCreate();
@@ -130,6 +133,16 @@ public:
   void idTime1Click();
   int StepPixels() const;
 
+  // The global hot keys (the sender is the component).
+  void HotKeyStartStopHotKey(services::TfisHotKey& sender);
+  void HotKeyBackHotKey(services::TfisHotKey& sender);
+  void HotKeyForwardHotKey(services::TfisHotKey& sender);
+  void HotKeyForwardXHotKey(services::TfisHotKey& sender);
+  void HotKeyBackXHotKey(services::TfisHotKey& sender);
+  void HotKeyRefreshHotKey(services::TfisHotKey& sender);
+  void HotKeyVolUpHotKey(services::TfisHotKey& sender);
+  void HotKeyVolDownHotKey(services::TfisHotKey& sender);
+
   // kestrel::IListView
   void ClearArtists() override;
   void ClearSongs() override;
@@ -166,6 +179,10 @@ private:
   void ShowPlayGlyph(int glyph);
   void SetBarFill(int width);
   bool PlayerBusy() const;  // Paused or Running
+  // The window went away inside a nested message loop: nothing of it may
+  // be used any more.
+  bool Closed() const { return !hwnd_ || !Player_; }
+  void OpenSelectionAfterShow();
   void ShowPlayerError(const std::exception& e);
   void ProcessMessages();
   void WaitForDelayedStart(bool& leave);
@@ -179,9 +196,23 @@ private:
   HBITMAP Glyph(int resourceId) const;
   HBRUSH FieldColour(HWND control, HDC dc);
   void SubclassKeySinks();
+  // The position editor's fields and carets, and the key sink.
+  void idTimeEdit2aEnter() { idTimeEditEnter(idTimeEdit2a); }
+  void idTimeEdit2bEnter() { idTimeEditEnter(idTimeEdit2b); }
+  void idTimeEdit2cEnter() { idTimeEditEnter(idTimeEdit2c); }
+  void idTimeEdit2dEnter() { idTimeEditEnter(idTimeEdit2d); }
+  void idTimeEdit2aCursorEnter() { idTimeEditCursorEnter(idTimeEdit2aCursor); }
+  void idTimeEdit2bCursorEnter() { idTimeEditCursorEnter(idTimeEdit2bCursor); }
+  void idTimeEdit2cCursorEnter() { idTimeEditCursorEnter(idTimeEdit2cCursor); }
+  void idTimeEdit2dCursorEnter() { idTimeEditCursorEnter(idTimeEdit2dCursor); }
   void idTimeEditEnter(int field);
   void idTimeEditCursorEnter(int caret);
-  void idNullKeyPress() {}
+  void idNullEnter() { nullFocused_ = true; }
+  void idNullExit() { nullFocused_ = false; }
+  // Typed characters never reach the window: the sink's and the combo
+  // boxes' own procedure drops them (KeySinkProc).
+  static bool idNullKeyPress(WPARAM) { return true; }
+  static bool idCmbKeyPress(WPARAM ch) { return ch == VK_ESCAPE; }
   static LRESULT CALLBACK KeySinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
   int BarFill() const;
   int FrameWidth() const;
@@ -203,7 +234,8 @@ private:
   std::unique_ptr<TFRecMpeg> FRecMpeg_;  // created at start-up
   std::unique_ptr<TFAbout> FAbout_;
   std::unique_ptr<services::TEmail> Email1_;
-  std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
+  std::unique_ptr<services::TfisHotKey> HotKeyStartStop, HotKeyBack, HotKeyForward, HotKeyForwardX, HotKeyBackX,
+      HotKeyRefresh, HotKeyVolUp, HotKeyVolDown;
 
   // Window state.
   bool VolumePolling = true;

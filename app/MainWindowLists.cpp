@@ -180,8 +180,11 @@ void TfrmVocorder::cmbSongsChange() {
     DelayPending = false;
     ScopeExit done([this] { SelectBusy = false; });
     if (Player_->State() != PlayerState::Stopped) idStopClick();
+    if (Closed()) return;
     idPlayClick();
+    if (Closed()) return;
     idStopClick();
+    if (Closed()) return;
     ProcessMessages();
   }
   RefocusKeySink();
@@ -198,6 +201,7 @@ void TfrmVocorder::idNextClick() {
       DelayPending = true;
     }
     ProcessMessages();
+    if (Closed()) return;  // the window was closed meanwhile
     if (!AutoNextPending) {
       StartAt = ::GetTickCount64() + static_cast<ULONGLONG>(s.Time3 * 86'400'000.0 + 0.5);
       MarkDelayPending(true);
@@ -272,7 +276,8 @@ void TfrmVocorder::ShowFolderFiles(bool fromBrowser) {
 void TfrmVocorder::SetCaptionFromFolders() {
   std::wstring caption;
   HWND artists = Control(cmbArtists);
-  for (int i = 0; i < ArtistItemCount(); ++i) caption += ComboText(artists, i) + L"\r\n";
+  // The folder names side by side: a caption has no line breaks.
+  for (int i = 0; i < ArtistItemCount(); ++i) caption += (i > 0 ? L", " : L"") + ComboText(artists, i);
   ::SetWindowTextW(hwnd_, caption.c_str());
 }
 
