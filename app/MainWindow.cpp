@@ -108,7 +108,13 @@ bool TfrmVocorder::Create(HINSTANCE instance) {
     return false;
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
-  // The strip is there first; the first recording opens after.
+  // The strip is there first. The components wanted only later (the shell's
+  // folder browser, mail, the hot keys) and the first recording follow.
+  FD_ = std::make_unique<services::TFolderDialog>(hwnd_);
+  FD_->SetTitle(L"Vyberte zložku");
+  FD_->SetRootFolder(services::TShellFolder::sfoPersonal);
+  Email1_ = std::make_unique<services::TEmail>();
+  CreateHotKeys();
   OpenSelectionAfterShow();
   if (Closed()) return true;
   // The recording window lives from start-up, so that a dictation left by
@@ -331,13 +337,8 @@ void TfrmVocorder::FormCreate() {
   SetBarFill(0);
   hints_.Set(Control(idChangeList), L"Reload List From The File (F6)");
 
-  FD_ = std::make_unique<services::TFolderDialog>(hwnd_);
-  FD_->SetTitle(L"Vyberte zložku");
-  FD_->SetRootFolder(services::TShellFolder::sfoPersonal);
-  Email1_ = std::make_unique<services::TEmail>();
   FAbout_ = std::make_unique<TFAbout>();
   SubclassKeySinks();
-  CreateHotKeys();
   kestrel::ApplyStartupLayout();
   ApplyColourRule();
 
