@@ -231,10 +231,17 @@ TEST_F(Strip, PlayCancelsAPendingDelayedStart) {
   kestrel::Settings.Time3 = 2.0 / 86400.0;
   UseList({Recording(recs, L"a.mp3", L"speechrec.mp3"), Recording(recs, L"b.mp3", L"speechrec.mp3")});
   MakeWindow();
-  ::PostMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(app::idPlay, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(window->Control(app::idPlay)));
+  // The play button is clicked 300 ms into the wait.
+  static HWND s_main;
+  s_main = window->Handle();
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    ::PostMessageW(s_main, WM_COMMAND, MAKEWPARAM(app::idPlay, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(s_main, app::idPlay)));
+  });
   const auto start = std::chrono::steady_clock::now();
   Click(app::idNext);
+  ::KillTimer(nullptr, timer);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
   EXPECT_EQ(window->Player()->FileName(), recs.file(L"b.mp3"));
   EXPECT_EQ(window->Player()->State(), PlayerState::Running);
