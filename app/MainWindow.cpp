@@ -168,6 +168,10 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_CLOSE:
+      if (playerCalls_ > 0) {
+        closeDeferred_ = true;
+        return 0;
+      }
       if (FormCloseQuery()) {
         FormClose();
         ::DestroyWindow(hwnd_);

@@ -13,6 +13,7 @@
 
 #include "app/Controls.h"
 #include "base/Registry.h"
+#include "base/ScopeExit.h"
 #include "base/WinHandles.h"
 #include "base/Window.h"
 #include "lists/KestrelLists.h"
@@ -183,6 +184,20 @@ private:
   // be used any more.
   bool Closed() const { return !hwnd_ || !Player_; }
   void OpenSelectionAfterShow();
+  // Runs a player call that may dispatch messages while it waits (opening
+  // and starting the graph). A close arriving meanwhile is carried out once
+  // the call is back, so that the player is not freed under it.
+  template <typename F>
+  void PlayerCall(F call) {
+    ++playerCalls_;
+    ScopeExit done([this] {
+      if (--playerCalls_ == 0 && closeDeferred_ && hwnd_) {
+        closeDeferred_ = false;
+        ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+      }
+    });
+    call();
+  }
   void ShowPlayerError(const std::exception& e);
   void ProcessMessages();
   void WaitForDelayedStart(bool& leave);
@@ -263,6 +278,8 @@ private:
   bool timeEditorOpen_ = false;
   int focusedField_ = 0;  // the editor field whose caret has the focus
   bool nullFocused_ = false;
+  int playerCalls_ = 0;
+  bool closeDeferred_ = false;
   int lastArtist_ = -1;
   int lastSong_ = -1;
 };

@@ -84,7 +84,7 @@ void TfrmVocorder::idPlayClick() {
       cancelDelay();
       if (Player_->FileName() != path || Player_->CurrentDevice() != Player_->SelectedDevice) {
         try {
-          Player_->Open(path);
+          PlayerCall([&] { Player_->Open(path); });
         } catch (const std::exception& e) {
           // The settings dialog offers the device choice; until it exists
           // the question is asked and the answer has nothing to open.
@@ -97,7 +97,7 @@ void TfrmVocorder::idPlayClick() {
       if (TimeSupported && WindowText(Control(idTime1)) != ZeroTimeText)
         Player_->SetPosition(ParseMediaTime(WindowText(Control(idTime1))));
       try {
-        Player_->Play();
+        PlayerCall([&] { Player_->Play(); });
       } catch (const std::exception&) {
         if (s.ErrPlaytime) throw;
         return;
