@@ -115,7 +115,7 @@ bool TfrmVocorder::Create(HINSTANCE instance) {
   FD_->SetRootFolder(services::TShellFolder::sfoPersonal);
   Email1_ = std::make_unique<services::TEmail>();
   CreateHotKeys();
-  OpenSelectionAfterShow();
+  PlayerCall([this] { OpenSelectionAfterShow(); });
   if (Closed()) return true;
   // The recording window lives from start-up, so that a dictation left by
   // an earlier run is offered at every start.
