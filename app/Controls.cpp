@@ -57,6 +57,12 @@ LRESULT CALLBACK BlockProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // held) and track whether the mouse is over them.
 LRESULT CALLBACK FlatButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
   switch (msg) {
+    case WM_LBUTTONDBLCLK:
+      // The button class takes double-clicks, and an owner-drawn button
+      // turns a quick second click into a BN_DOUBLECLICKED with no press.
+      // Every click is a click: the second one is a press like the first.
+      msg = WM_LBUTTONDOWN;
+      [[fallthrough]];
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: {
       LRESULT r = ::DefSubclassProc(hwnd, msg, wp, lp);

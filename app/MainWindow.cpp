@@ -108,6 +108,15 @@ bool TfrmVocorder::Create(HINSTANCE instance) {
     return false;
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
+  // The strip is there first. The components wanted only later (the shell's
+  // folder browser, mail, the hot keys) and the first recording follow.
+  FD_ = std::make_unique<services::TFolderDialog>(hwnd_);
+  FD_->SetTitle(L"Vyberte zložku");
+  FD_->SetRootFolder(services::TShellFolder::sfoPersonal);
+  Email1_ = std::make_unique<services::TEmail>();
+  CreateHotKeys();
+  PlayerCall([this] { OpenSelectionAfterShow(); });
+  if (Closed()) return true;
   // The recording window lives from start-up, so that a dictation left by
   // an earlier run is offered at every start.
   FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
@@ -125,6 +134,13 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       OnCommand(LOWORD(wp), HIWORD(wp));
       return 0;
+    case WM_SETCURSOR:
+      // The position read-out opens the editor on a click while times work.
+      if (reinterpret_cast<HWND>(wp) == Control(idTime1) && TimeSupported && LOWORD(lp) == HTCLIENT) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
     case WM_DRAWITEM:
       DrawFlatButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
       return TRUE;
@@ -152,6 +168,10 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_CLOSE:
+      if (playerCalls_ > 0) {
+        closeDeferred_ = true;
+        return 0;
+      }
       if (FormCloseQuery()) {
         FormClose();
         ::DestroyWindow(hwnd_);
@@ -295,6 +315,8 @@ void TfrmVocorder::FormCreate() {
   kestrel::SetLayoutHost(this);
 
   Player_ = std::make_unique<TPlayer>(hwnd_);
+  // From creation at 1000 ms; the first stop brings it to 100 ms.
+  SetTimerInterval(1000);
   if (AudioDeviceNames.empty()) kestrel::ErrNoAudioDevices();
   Player_->SelectedDevice = DeviceIndexOf(kestrel::Settings.DeviceName);
   Player_->ForceDevice = kestrel::Settings.ForceDevice;
@@ -321,17 +343,15 @@ void TfrmVocorder::FormCreate() {
   SetBarFill(0);
   hints_.Set(Control(idChangeList), L"Reload List From The File (F6)");
 
-  FD_ = std::make_unique<services::TFolderDialog>(hwnd_);
-  FD_->SetTitle(L"Vyberte zložku");
-  FD_->SetRootFolder(services::TShellFolder::sfoPersonal);
-  Email1_ = std::make_unique<services::TEmail>();
   FAbout_ = std::make_unique<TFAbout>();
   SubclassKeySinks();
-  CreateHotKeys();
   CreateSpeedControls();
   kestrel::ApplyStartupLayout();
   ApplyColourRule();
 
+  // Opening the selected recording waits until the window is shown.
+  bool outer = std::exchange(selectingWithoutPlaying_, true);
+  ScopeExit selected([this, outer] { selectingWithoutPlaying_ = outer; });
   kestrel::FillArtists(kestrel::CurrentList, kestrel::CurrentList.Grouped);
   bool hasFolder = ArtistItemCount() > 0;
   if (hasFolder) SelectArtistItem(0);
@@ -348,7 +368,12 @@ void TfrmVocorder::FormCreate() {
   }
   kestrel::SetApplicationTitle(L"Vocorder");
   ApplyStoredPosition();
-  SetTimerInterval(1000);
+}
+
+// What selecting the first recording does when "PlaySelected" is on: it is
+// opened and left stopped at its start with its length shown.
+void TfrmVocorder::OpenSelectionAfterShow() {
+  if (kestrel::Settings.PlaySelected && SelectedSongItem() >= 0) cmbSongsChange();
 }
 
 void TfrmVocorder::ApplyColourRule() {
@@ -611,7 +636,9 @@ void TfrmVocorder::FormClose() {
 
 void TfrmVocorder::FormDestroy() {
   ::KillTimer(hwnd_, idTimer);
-  for (auto& k : hotKeys_) k.reset();
+  for (auto* k : {&HotKeyStartStop, &HotKeyBack, &HotKeyForward, &HotKeyForwardX, &HotKeyBackX, &HotKeyRefresh,
+                  &HotKeyVolUp, &HotKeyVolDown})
+    k->reset();
   stampKey_.reset();
   typer_.reset();
   FRecMpeg_.reset();  // its window is owned by this one

@@ -13,6 +13,7 @@
 
 #include "app/Controls.h"
 #include "base/Registry.h"
+#include "base/ScopeExit.h"
 #include "base/WinHandles.h"
 #include "base/Window.h"
 #include "lists/KestrelLists.h"
@@ -84,8 +85,11 @@ public:
   services::TFolderDialog& FD() { return *FD_; }
   TFAbout& FAbout() { return *FAbout_; }
   TFRecMpeg* FRecMpeg() const { return FRecMpeg_.get(); }
+  std::array<services::TfisHotKey*, 8> HotKeys() const {
+    return {HotKeyStartStop.get(), HotKeyBack.get(),    HotKeyForward.get(), HotKeyForwardX.get(),
+            HotKeyBackX.get(),     HotKeyRefresh.get(), HotKeyVolUp.get(),   HotKeyVolDown.get()};
+  }
   kestrel::TForm2* Form2() const { return Form2_.get(); }
-  const std::array<std::unique_ptr<services::TfisHotKey>, 8>& HotKeys() const { return hotKeys_; }
   // Slower, faster, back to 100 % (app/SpeedKeys.h).
   const std::array<std::unique_ptr<services::TfisHotKey>, 3>& SpeedHotKeys() const { return speedKeys_; }
   services::TfisHotKey* StampHotKey() const { return stampKey_.get(); }
@@ -150,6 +154,16 @@ public:
   void idTime1Click();
   int StepPixels() const;
 
+  // The global hot keys (the sender is the component).
+  void HotKeyStartStopHotKey(services::TfisHotKey& sender);
+  void HotKeyBackHotKey(services::TfisHotKey& sender);
+  void HotKeyForwardHotKey(services::TfisHotKey& sender);
+  void HotKeyForwardXHotKey(services::TfisHotKey& sender);
+  void HotKeyBackXHotKey(services::TfisHotKey& sender);
+  void HotKeyRefreshHotKey(services::TfisHotKey& sender);
+  void HotKeyVolUpHotKey(services::TfisHotKey& sender);
+  void HotKeyVolDownHotKey(services::TfisHotKey& sender);
+
   // Typing along: the time stamp typed by its hot key, and the hot keys and
   // speed taken up after the settings dialog has closed (false when the
   // system refused a hot key; a newly chosen one is reported).
@@ -203,6 +217,24 @@ private:
   void ShowPlayGlyph(int glyph);
   void SetBarFill(int width);
   bool PlayerBusy() const;  // Paused or Running
+  // The window went away inside a nested message loop: nothing of it may
+  // be used any more.
+  bool Closed() const { return !hwnd_ || !Player_; }
+  void OpenSelectionAfterShow();
+  // Runs a player call that may dispatch messages while it waits (opening
+  // and starting the graph). A close arriving meanwhile is carried out once
+  // the call is back, so that the player is not freed under it.
+  template <typename F>
+  void PlayerCall(F call) {
+    ++playerCalls_;
+    ScopeExit done([this] {
+      if (--playerCalls_ == 0 && closeDeferred_ && hwnd_) {
+        closeDeferred_ = false;
+        ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+      }
+    });
+    call();
+  }
   void ShowPlayerError(const std::exception& e);
   // A failed Open of the play button, with the player's text: the device dialogs.
   void PlayerOpenFailed(const std::wstring& text);
@@ -218,9 +250,23 @@ private:
   HBITMAP Glyph(int resourceId) const;
   HBRUSH FieldColour(HWND control, HDC dc);
   void SubclassKeySinks();
+  // The position editor's fields and carets, and the key sink.
+  void idTimeEdit2aEnter() { idTimeEditEnter(idTimeEdit2a); }
+  void idTimeEdit2bEnter() { idTimeEditEnter(idTimeEdit2b); }
+  void idTimeEdit2cEnter() { idTimeEditEnter(idTimeEdit2c); }
+  void idTimeEdit2dEnter() { idTimeEditEnter(idTimeEdit2d); }
+  void idTimeEdit2aCursorEnter() { idTimeEditCursorEnter(idTimeEdit2aCursor); }
+  void idTimeEdit2bCursorEnter() { idTimeEditCursorEnter(idTimeEdit2bCursor); }
+  void idTimeEdit2cCursorEnter() { idTimeEditCursorEnter(idTimeEdit2cCursor); }
+  void idTimeEdit2dCursorEnter() { idTimeEditCursorEnter(idTimeEdit2dCursor); }
   void idTimeEditEnter(int field);
   void idTimeEditCursorEnter(int caret);
-  void idNullKeyPress() {}
+  void idNullEnter() { nullFocused_ = true; }
+  void idNullExit() { nullFocused_ = false; }
+  // Typed characters never reach the window: the sink's and the combo
+  // boxes' own procedure drops them (KeySinkProc).
+  static bool idNullKeyPress(WPARAM) { return true; }
+  static bool idCmbKeyPress(WPARAM ch) { return ch == VK_ESCAPE; }
   static LRESULT CALLBACK KeySinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
   int BarFill() const;
   int FrameWidth() const;
@@ -246,12 +292,13 @@ private:
   std::unique_ptr<TFAbout> FAbout_;
   std::unique_ptr<services::TEmail> Email1_;
   std::unique_ptr<kestrel::TForm2> Form2_;  // created on first use; uses Player_
-  std::array<std::unique_ptr<services::TfisHotKey>, 8> hotKeys_;
   std::array<std::unique_ptr<services::TfisHotKey>, 3> speedKeys_;
   std::unique_ptr<services::TfisHotKey> stampKey_;
   std::unique_ptr<services::TTextTyper> typer_;
   std::unique_ptr<kestrel::TResumePositions> positions_;
   bool finishing_ = false;  // the recording has played to its end
+  std::unique_ptr<services::TfisHotKey> HotKeyStartStop, HotKeyBack, HotKeyForward, HotKeyForwardX, HotKeyBackX,
+      HotKeyRefresh, HotKeyVolUp, HotKeyVolDown;
 
   // Window state.
   bool VolumePolling = true;
@@ -279,6 +326,8 @@ private:
   bool timeEditorOpen_ = false;
   int focusedField_ = 0;  // the editor field whose caret has the focus
   bool nullFocused_ = false;
+  int playerCalls_ = 0;
+  bool closeDeferred_ = false;
   int lastArtist_ = -1;
   int lastSong_ = -1;
 };

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/MainWindow.h"
+#include "base/ScopeExit.h"
 
 namespace app {
 namespace {
@@ -12,9 +13,20 @@ constexpr COLORREF kFieldFocus = RGB(196, 196, 200);
 
 int FieldOfCaret(int caret) { return caret - idTimeEdit2aCursor + idTimeEdit2a; }
 
+// The strip's flat buttons: a click on one must not leave it the focus, or
+// the next Space would press it again.
+bool IsFlatButton(int id) {
+  return (id >= idPlay && id <= btnKonec) || (id >= idPrev && id <= idFind);
+}
+
 }  // namespace
 
 void TfrmVocorder::OnCommand(int id, int code) {
+  // Keys reach the program only as hot keys: after every click the focus
+  // goes back to the key sink, also when the handler failed.
+  ScopeExit refocus([this, click = code == BN_CLICKED && IsFlatButton(id)] {
+    if (click) RefocusKeySink();
+  });
   switch (id) {
     case idPlay: if (code == BN_CLICKED) idPlayClick(); return;
     case idStop: if (code == BN_CLICKED) idStopClick(); return;
@@ -43,15 +55,17 @@ void TfrmVocorder::OnCommand(int id, int code) {
       }
       return;
     case idTime1: if (code == STN_CLICKED) idTime1Click(); return;
-    case idTimeEdit2a: case idTimeEdit2b: case idTimeEdit2c: case idTimeEdit2d:
-      if (code == STN_CLICKED) idTimeEditEnter(id);
-      return;
-    case idTimeEdit2aCursor: case idTimeEdit2bCursor: case idTimeEdit2cCursor: case idTimeEdit2dCursor:
-      if (code == EN_SETFOCUS) idTimeEditCursorEnter(id);
-      return;
+    case idTimeEdit2a: if (code == STN_CLICKED) idTimeEdit2aEnter(); return;
+    case idTimeEdit2b: if (code == STN_CLICKED) idTimeEdit2bEnter(); return;
+    case idTimeEdit2c: if (code == STN_CLICKED) idTimeEdit2cEnter(); return;
+    case idTimeEdit2d: if (code == STN_CLICKED) idTimeEdit2dEnter(); return;
+    case idTimeEdit2aCursor: if (code == EN_SETFOCUS) idTimeEdit2aCursorEnter(); return;
+    case idTimeEdit2bCursor: if (code == EN_SETFOCUS) idTimeEdit2bCursorEnter(); return;
+    case idTimeEdit2cCursor: if (code == EN_SETFOCUS) idTimeEdit2cCursorEnter(); return;
+    case idTimeEdit2dCursor: if (code == EN_SETFOCUS) idTimeEdit2dCursorEnter(); return;
     case idNull:
-      if (code == EN_SETFOCUS) nullFocused_ = true;   // idNullEnter
-      if (code == EN_KILLFOCUS) nullFocused_ = false;  // idNullExit
+      if (code == EN_SETFOCUS) idNullEnter();
+      if (code == EN_KILLFOCUS) idNullExit();
       return;
   }
 }
@@ -79,7 +93,7 @@ void TfrmVocorder::OnControlMouse(int id, const BlockMouse& m) {
 // The key sink swallows every typed character; Esc typed in a combo box is
 // dropped. The window has no key commands of its own.
 LRESULT CALLBACK TfrmVocorder::KeySinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR) {
-  if (msg == WM_CHAR && (id == idNull || wp == VK_ESCAPE)) return 0;
+  if (msg == WM_CHAR && (id == idNull ? idNullKeyPress(wp) : idCmbKeyPress(wp))) return 0;
   if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, KeySinkProc, id);
   return ::DefSubclassProc(hwnd, msg, wp, lp);
 }

@@ -123,8 +123,20 @@ void TfrmVocorder::cmbArtistsChange() {
   ClearSongs();
   const auto& t = kestrel::CurrentList;
   if (i >= 0 && i < t.Count) {
+    // A folder of hundreds of recordings: added to the drop-down's list box
+    // itself with its drawing off (through the combo box each item cost
+    // about a millisecond here, half a second before the window showed).
+    HWND songs = Control(cmbSongs);
+    COMBOBOXINFO info{sizeof(info)};
+    HWND list = ::GetComboBoxInfo(songs, &info) ? info.hwndList : nullptr;
+    const UINT add = list ? LB_ADDSTRING : CB_ADDSTRING;
+    if (!list) list = songs;
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(songs, CB_INITSTORAGE, t.Artists[i].Songs.size(), t.Artists[i].Songs.size() * 64);
     for (const auto& s : t.Artists[i].Songs)
-      ::SendMessageW(Control(cmbSongs), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.Title.c_str()));
+      ::SendMessageW(list, add, 0, reinterpret_cast<LPARAM>(s.Title.c_str()));
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(songs, nullptr, TRUE);
     if (t.Artists[i].Count > 0) ::SendMessageW(Control(cmbSongs), CB_SETCURSEL, 0, 0);
   }
   cmbSongsChange();
@@ -187,8 +199,11 @@ void TfrmVocorder::cmbSongsChange() {
     DelayPending = false;
     ScopeExit done([this] { SelectBusy = false; });
     if (Player_->State() != PlayerState::Stopped) idStopClick();
+    if (Closed()) return;
     idPlayClick();
+    if (Closed()) return;
     idStopClick();
+    if (Closed()) return;
     ProcessMessages();
   }
   ShowRememberedPosition();
@@ -206,6 +221,7 @@ void TfrmVocorder::idNextClick() {
       DelayPending = true;
     }
     ProcessMessages();
+    if (Closed()) return;  // the window was closed meanwhile
     if (!AutoNextPending) {
       StartAt = ::GetTickCount64() + static_cast<ULONGLONG>(s.Time3 * 86'400'000.0 + 0.5);
       MarkDelayPending(true);
@@ -280,7 +296,8 @@ void TfrmVocorder::ShowFolderFiles(bool fromBrowser) {
 void TfrmVocorder::SetCaptionFromFolders() {
   std::wstring caption;
   HWND artists = Control(cmbArtists);
-  for (int i = 0; i < ArtistItemCount(); ++i) caption += ComboText(artists, i) + L"\r\n";
+  // The folder names side by side: a caption has no line breaks.
+  for (int i = 0; i < ArtistItemCount(); ++i) caption += (i > 0 ? L", " : L"") + ComboText(artists, i);
   ::SetWindowTextW(hwnd_, caption.c_str());
 }
 

@@ -88,7 +88,7 @@ void TfrmVocorder::idPlayClick() {
       cancelDelay();
       if (Player_->FileName() != path || Player_->CurrentDevice() != Player_->SelectedDevice) {
         try {
-          Player_->Open(path);
+          PlayerCall([&] { Player_->Open(path); });
         } catch (const std::exception& e) {
           if (s.ErrPlaytime) PlayerOpenFailed(ErrorText(e));
           return;
@@ -99,7 +99,7 @@ void TfrmVocorder::idPlayClick() {
       if (TimeSupported && WindowText(Control(idTime1)) != ZeroTimeText)
         Player_->SetPosition(ParseMediaTime(WindowText(Control(idTime1))));
       try {
-        Player_->Play();
+        PlayerCall([&] { Player_->Play(); });
       } catch (const std::exception&) {
         if (s.ErrPlaytime) throw;
         return;
@@ -145,6 +145,7 @@ void TfrmVocorder::idStopClick() {
     if (s.EnableTime3 && s.PlaySelected && DelayPending) {
       DelayCancel = true;
       ProcessMessages();
+      if (Closed()) return;  // the window was closed meanwhile
       MarkDelayPending(false);
       DelayPending = false;
     }
@@ -358,37 +359,50 @@ void TfrmVocorder::SetMillisMode(bool on, bool arrange) {
   if (arrange) ArrangeWindow();
 }
 
+void TfrmVocorder::HotKeyStartStopHotKey(services::TfisHotKey&) {
+  if (::IsWindowEnabled(Control(idPlay))) idPlayClick();
+}
+void TfrmVocorder::HotKeyBackHotKey(services::TfisHotKey&) {
+  if (PlayerBusy()) StepBack();
+}
+void TfrmVocorder::HotKeyForwardHotKey(services::TfisHotKey&) {
+  if (PlayerBusy()) StepForwardByHotKey();
+}
+void TfrmVocorder::HotKeyForwardXHotKey(services::TfisHotKey&) {
+  if (PlayerBusy()) FastForward();
+}
+void TfrmVocorder::HotKeyBackXHotKey(services::TfisHotKey&) {
+  if (PlayerBusy()) FastBack();
+}
+void TfrmVocorder::HotKeyRefreshHotKey(services::TfisHotKey&) { idChangeListClick(); }
+void TfrmVocorder::HotKeyVolUpHotKey(services::TfisHotKey&) { VolumeByHotKey(-1); }
+void TfrmVocorder::HotKeyVolDownHotKey(services::TfisHotKey&) { VolumeByHotKey(+1); }
+
 void TfrmVocorder::CreateHotKeys() {
-  struct Def {
-    WORD key;
-    std::function<void()> action;
-  };
-  Def defs[8] = {
-      {0x4020, [this] { if (::IsWindowEnabled(Control(idPlay))) idPlayClick(); }},  // HotKeyStartStop
-      {0x4025, [this] { if (PlayerBusy()) StepBack(); }},                            // HotKeyBack
-      {0x4027, [this] { if (PlayerBusy()) StepForwardByHotKey(); }},                 // HotKeyForward
-      {0x4021, [this] { if (PlayerBusy()) FastForward(); }},                         // HotKeyForwardX
-      {0x4022, [this] { if (PlayerBusy()) FastBack(); }},                            // HotKeyBackX
-      {0x4074, [this] { idChangeListClick(); }},                                     // HotKeyRefresh
-      {0x4026, [this] { VolumeByHotKey(-1); }},                                      // HotKeyVolUp
-      {0x4028, [this] { VolumeByHotKey(+1); }},                                      // HotKeyVolDown
-  };
-  for (int i = 0; i < 8; ++i) {
-    auto key = std::make_unique<services::TfisHotKey>();
-    key->SetKey(defs[i].key);
-    auto action = defs[i].action;
-    key->OnHotKey = [this, action](services::TfisHotKey&) {
+  using Handler = void (TfrmVocorder::*)(services::TfisHotKey&);
+  auto make = [this](std::unique_ptr<services::TfisHotKey>& component, WORD key, Handler handler) {
+    component = std::make_unique<services::TfisHotKey>();
+    component->SetKey(key);
+    component->OnHotKey = [this, handler](services::TfisHotKey& sender) {
       // The key arrives outside the window procedure's message: failures
       // are shown as a click's would be.
       try {
-        action();
+        (this->*handler)(sender);
       } catch (const std::exception& e) {
         ShowPlayerError(e);
       }
     };
-    key->Loaded();
-    hotKeys_[i] = std::move(key);
-  }
+    component->Loaded();
+  };
+  make(HotKeyStartStop, 0x4020, &TfrmVocorder::HotKeyStartStopHotKey);  // Ctrl+Space
+  make(HotKeyBack, 0x4025, &TfrmVocorder::HotKeyBackHotKey);             // Ctrl+Left
+  make(HotKeyForward, 0x4027, &TfrmVocorder::HotKeyForwardHotKey);       // Ctrl+Right
+  make(HotKeyForwardX, 0x4021, &TfrmVocorder::HotKeyForwardXHotKey);     // Ctrl+PageUp
+  make(HotKeyBackX, 0x4022, &TfrmVocorder::HotKeyBackXHotKey);           // Ctrl+PageDown
+  make(HotKeyRefresh, 0x4074, &TfrmVocorder::HotKeyRefreshHotKey);       // Ctrl+F5
+  make(HotKeyVolUp, 0x4026, &TfrmVocorder::HotKeyVolUpHotKey);           // Ctrl+Up
+  make(HotKeyVolDown, 0x4028, &TfrmVocorder::HotKeyVolDownHotKey);       // Ctrl+Down
+  // Typing along.
   typer_ = std::make_unique<services::TTextTyper>();
   stampKey_ = std::make_unique<services::TfisHotKey>();
   stampKey_->OnHotKey = [this](services::TfisHotKey&) {

@@ -3,12 +3,26 @@
 #include <windows.h>
 
 #include "base/Text.h"
+#include "core/KestrelErrors.h"
+#include "player/PlayerError.h"
 #include "lists/KestrelLists.h"
 #include "lists/KestrelParams.h"
 #include "core/globals.h"
 #include "settings/KestrelSettings.h"
 
 namespace app {
+
+bool RunPlayerStartup(const std::function<void()>& step) {
+  try {
+    step();
+    return true;
+  } catch (const std::exception& e) {
+    auto* p = dynamic_cast<const PlayerError*>(&e);
+    kestrel::ShowMessageBox(nullptr, p ? p->Text() : text::FromAnsi(e.what()), kestrel::ApplicationTitle(),
+                            MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    return false;
+  }
+}
 
 bool ActivateRunningInstance() {
   HWND other = ::FindWindowW(L"TfrmVocorder", nullptr);

@@ -10,10 +10,10 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // COM for this thread and the audio output devices, before anything else.
-  InitPlayerModule();
   struct Done {
     ~Done() { DonePlayerModule(); }
   } done;
+  if (!app::RunPlayerStartup(InitPlayerModule)) return 0;
 
   if (app::ActivateRunningInstance()) return 0;
   bool fromCD = app::StartedFromCD(__argc, __wargv);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/QuestionBox.h"
 #include "base/Text.h"
 #include "core/KestrelUtils.h"
 
@@ -38,7 +39,7 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter) {
 int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type) {
   if (Presenter()) return Presenter()(owner, text, caption, type);
   std::wstring t(text), c(caption);
-  return ::MessageBoxW(owner, t.c_str(), c.c_str(), type);
+  return win::SystemMessageBox(owner, t.c_str(), c.c_str(), type);
 }
 
 ProgramEndHandler SetProgramEndHandler(ProgramEndHandler handler) {

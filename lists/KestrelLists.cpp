@@ -387,7 +387,8 @@ bool HasNextSong() {
 bool HasPrevSong() {
   const ArtistTable& t = CurrentList;
   if (CurrentArtist < 0 || CurrentArtist >= t.Count) return false;
-  if (CurrentSong > 0) return true;
+  // No song selected counts as not at the first: there is one to go back to.
+  if (CurrentSong != 0) return true;
   for (int i = 0; i < CurrentArtist; ++i)
     if (t.Artists[i].Count > 0) return true;
   return false;

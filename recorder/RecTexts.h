@@ -5,7 +5,7 @@ namespace recorder::texts {
 
 inline constexpr wchar_t kCaption[] = L"Záznam zvuku";
 inline constexpr wchar_t kLabel3[] = L"Sekúnd:";
-inline constexpr wchar_t kLabel1[] = L"Dĺžka v minútach:";
+inline constexpr wchar_t kLabel1[] = L"Dĺžka v minutách:";
 inline constexpr wchar_t kStart[] = L"Štart";
 inline constexpr wchar_t kStop[] = L"Stop";
 inline constexpr wchar_t kSave[] = L"Uložiť";

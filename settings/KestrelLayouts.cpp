@@ -41,12 +41,14 @@ void SetLayoutHost(ILayoutHost* host) { g_host = host; }
 void LoadLayouts(HKEY key) {
   // Numbers run from 1 without gaps; the first missing (or unreadable) pair
   // ends the list.
+  ValueReader values(key);
   for (int n = 1;; ++n) {
-    auto mask = reg::ReadDword(key, ValueName(n).c_str());
-    auto name = reg::ReadString(key, ValueName(n, L"Name").c_str());
+    auto mask = values.Dword(ValueName(n).c_str());
+    auto name = values.String(ValueName(n, L"Name").c_str());
     if (!mask || !name) break;
     AddLayout(*mask, *name);
   }
+  if (values.Failed()) WarnRegistry();
 }
 
 int AddLayout(VisibilityMask mask, std::wstring name) {

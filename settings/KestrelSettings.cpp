@@ -9,21 +9,23 @@
 namespace kestrel {
 namespace {
 
-void ReadBool(HKEY key, const wchar_t* name, bool& field) {
-  if (auto v = reg::ReadDword(key, name)) field = *v != 0;
+void ReadBool(ValueReader& key, const wchar_t* name, bool& field) {
+  if (auto v = key.Dword(name)) field = *v != 0;
 }
 
-void ReadTimeUnits(HKEY key, const wchar_t* name, long long& field) {
+void ReadTimeUnits(ValueReader& key, const wchar_t* name, long long& field) {
   long long units = 0;
-  if (auto t = reg::ReadString(key, name); t && TryTimeStrToUnits(*t, units)) field = units;
+  if (auto t = key.String(name); t && TryTimeStrToUnits(*t, units)) field = units;
 }
 
-void ReadTimeDays(HKEY key, const wchar_t* name, double& field) {
+void ReadTimeDays(ValueReader& key, const wchar_t* name, double& field) {
   long long units = 0;
-  if (auto t = reg::ReadString(key, name); t && TryTimeStrToUnits(*t, units)) field = UnitsToDays(units);
+  if (auto t = key.String(name); t && TryTimeStrToUnits(*t, units)) field = UnitsToDays(units);
 }
 
-void ReadAll(HKEY key) {
+// False after a registry error; the fields read before it keep their values.
+bool ReadAll(HKEY handle) {
+  ValueReader key(handle);
   TSettings& s = Settings;
   ReadBool(key, L"Minimized", s.Minimized);
   ReadBool(key, L"AlwaysTop", s.AlwaysTop);
@@ -35,7 +37,7 @@ void ReadAll(HKEY key) {
   ReadBool(key, L"Sort", s.Sort);
   ReadBool(key, L"Group", s.Group);
   ReadBool(key, L"EnableRandom", s.EnableRandom);
-  if (auto v = reg::ReadDword(key, L"RandomTimes"); v && *v <= 255) s.RandomTimes = static_cast<uint8_t>(*v);
+  if (auto v = key.Dword(L"RandomTimes"); v && *v <= 255) s.RandomTimes = static_cast<uint8_t>(*v);
   ReadBool(key, L"EnableTime1", s.EnableTime1);
   ReadTimeUnits(key, L"Time1", s.Time1);
   ReadBool(key, L"EnableTime3", s.EnableTime3);
@@ -44,12 +46,13 @@ void ReadAll(HKEY key) {
   ReadBool(key, L"ErrUnexisting", s.ErrUnexisting);
   ReadBool(key, L"BrowseUnexisting", s.BrowseUnexisting);
   ReadBool(key, L"BrowseBackup", s.BrowseBackup);
-  if (auto v = reg::ReadString(key, L"DeviceName")) s.DeviceName = *v;
+  if (auto v = key.String(L"DeviceName")) s.DeviceName = *v;
   ReadBool(key, L"ForceDevice", s.ForceDevice);
   ReadBool(key, L"DeviceVolume", s.DeviceVolume);
-  if (auto v = reg::ReadDword(key, L"Speed"); v && IsValidSpeed(*v)) s.Speed = static_cast<int>(*v);
+  if (auto v = key.Dword(L"Speed"); v && IsValidSpeed(*v)) s.Speed = static_cast<int>(*v);
   ReadTypingSettings(key, s);
-  if (auto v = reg::ReadDword(key, L"LayoutIndex")) LayoutIndex = static_cast<int>(*v);
+  if (auto v = key.Dword(L"LayoutIndex")) LayoutIndex = static_cast<int>(*v);
+  return !key.Failed();
 }
 
 bool Failed() {
@@ -88,6 +91,13 @@ void SetDefaultSettings() {
   LayoutIndex = -1;
 }
 
+void ReadSettingsKey(HKEY key) {
+  if (ReadAll(key))
+    LoadLayouts(key);
+  else
+    WarnRegistry();
+}
+
 void LoadSettings() {
   SetDefaultSettings();
   Layouts.clear();
@@ -99,8 +109,7 @@ void LoadSettings() {
       WarnRegistry();
       break;
     case KeyOpen::Ok:
-      ReadAll(key.get());
-      LoadLayouts(key.get());
+      ReadSettingsKey(key.get());
       break;
   }
   CurrentList.Grouped = Settings.Group;

@@ -24,6 +24,10 @@ using text::TryTimeStrToUnits;
 inline double UnitsToDays(long long units) { return static_cast<double>(units) / kUnitsPerDay; }
 
 void LoadSettings();
+// The values and layouts of the open settings key, as LoadSettings reads
+// them; a registry error on the way shows the registry warning and keeps
+// what was read before it.
+void ReadSettingsKey(HKEY key);
 void SetDefaultSettings();
 
 bool StoreBoolSetting(HKEY key, const wchar_t* name, bool value, bool def, bool& setting);

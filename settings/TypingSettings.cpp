@@ -12,14 +12,14 @@ int ClampResumeRewind(int ms) {
   return ms / kResumeRewindStep * kResumeRewindStep;
 }
 
-void ReadTypingSettings(HKEY key, TSettings& s) {
-  if (auto v = reg::ReadDword(key, L"ResumeRewind"); v && *v <= kMaxResumeRewind && *v % kResumeRewindStep == 0)
+void ReadTypingSettings(ValueReader& key, TSettings& s) {
+  if (auto v = key.Dword(L"ResumeRewind"); v && *v <= kMaxResumeRewind && *v % kResumeRewindStep == 0)
     s.ResumeRewind = static_cast<int>(*v);
-  if (auto v = reg::ReadDword(key, L"StampBrackets")) s.StampBrackets = *v != 0;
-  if (auto v = reg::ReadDword(key, L"StampMillis"); v && *v <= smNever) s.StampMillis = static_cast<uint8_t>(*v);
+  if (auto v = key.Dword(L"StampBrackets")) s.StampBrackets = *v != 0;
+  if (auto v = key.Dword(L"StampMillis"); v && *v <= smNever) s.StampMillis = static_cast<uint8_t>(*v);
   // 0 is no hot key; modifiers alone are no shortcut.
   auto readHotKey = [&](const wchar_t* name, int& field) {
-    if (auto v = reg::ReadDword(key, name); v && *v <= 0xFFFF && (*v == 0 || (*v & 0xFF) != 0))
+    if (auto v = key.Dword(name); v && *v <= 0xFFFF && (*v == 0 || (*v & 0xFF) != 0))
       field = static_cast<int>(*v);
   };
   readHotKey(L"StampHotKey", s.StampHotKey);

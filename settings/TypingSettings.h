@@ -8,11 +8,12 @@
 #include <string>
 
 #include "core/SettingsRecord.h"
+#include "settings/SettingsKey.h"
 
 namespace kestrel {
 
 // Values that are absent, of another type or out of range keep the default.
-void ReadTypingSettings(HKEY key, TSettings& settings);
+void ReadTypingSettings(ValueReader& key, TSettings& settings);
 // After the others in the save sequence, in this order: "Speed",
 // "ResumeRewind", "StampBrackets", "StampMillis", "StampHotKey",
 // "SlowerHotKey", "FasterHotKey", "SpeedResetHotKey". False after a failure

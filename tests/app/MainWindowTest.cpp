@@ -228,7 +228,7 @@ TEST_F(MainWindow, AnEmptyListLoadsTheDocumentsFolder) {
   EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"memo"}));
   EXPECT_EQ(window->FolderPathText(), docs.dir());
   EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), text::ToAnsi(docs.file(L"memo.mp3")) + "\r\n");
-  EXPECT_EQ(app::WindowText(window->Handle()), docs.path().filename().wstring() + L"\r\n");
+  EXPECT_EQ(app::WindowText(window->Handle()), docs.path().filename().wstring());
   reg::UserStore store;
   EXPECT_EQ(store.Read(L"Dir_MP3s"), docs.path().wstring());
 }

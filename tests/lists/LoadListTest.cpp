@@ -220,6 +220,10 @@ TEST_F(LoadListTest, NextAndPrevious) {
   EXPECT_FALSE(HasNextSong());  // only an empty artist follows
   EXPECT_TRUE(HasPrevSong());
   EXPECT_EQ(NextSongPath(), L"");
+  // A folder chosen with no recording selected has one to go back to.
+  CurrentArtist = 0;
+  CurrentSong = -1;
+  EXPECT_TRUE(HasPrevSong());
 }
 
 }  // namespace

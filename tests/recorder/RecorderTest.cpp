@@ -140,7 +140,7 @@ TEST(RecordingWindow, RecordsPausesSavesIntoTheFolderAndTheListAndThePlayerPlays
     EXPECT_EQ(TextOf(rec, TFRecMpeg::idButton1), L"Uložiť");
     EXPECT_EQ(TextOf(rec, TFRecMpeg::idBitBtn2), L"Ukončiť");
     EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel3), L"Sekúnd:");
-    EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel1), L"Dĺžka v minútach:");
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel1), L"Dĺžka v minutách:");
     EXPECT_FALSE(Enabled(rec, TFRecMpeg::idStop));
     EXPECT_FALSE(Enabled(rec, TFRecMpeg::idButton1));
     Click(rec, TFRecMpeg::idSpeedButton2);

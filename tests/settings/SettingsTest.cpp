@@ -180,6 +180,30 @@ TEST_F(SettingsStore, ARegistryFailureIsShownAndStopsTheSave) {
   EXPECT_FALSE(Settings.AlwaysTop);
 }
 
+// A key that goes away while it is open fails the reads after it: the
+// values and layouts read before the failure stay, with one warning.
+TEST_F(SettingsStore, AFailedReadIsShownAndKeepsWhatWasRead) {
+  SetDword(L"Layout1", 0x1FDFF);
+  SetString(L"Layout1Name", L"All");
+  win::Key key;
+  ASSERT_EQ(::RegOpenKeyExW(registry.root(), kSettingsKey, 0, KEY_READ, key.put()), ERROR_SUCCESS);
+  ASSERT_EQ(::RegDeleteKeyW(registry.root(), kSettingsKey), ERROR_SUCCESS);
+  Settings.AlwaysTop = true;  // as read before the failure
+  ReadSettingsKey(key.get());
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.last().text, L"Could't create or open a registry key!");
+  EXPECT_EQ(seam.last().caption, L"Warning");
+  EXPECT_TRUE(Settings.AlwaysTop);
+  EXPECT_TRUE(Layouts.empty());
+
+  seam.boxes.clear();
+  Layouts.push_back({L"Read before", 1});
+  LoadLayouts(key.get());
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.last().text, L"Could't create or open a registry key!");
+  EXPECT_EQ(Layouts.size(), 1u);
+}
+
 }  // namespace
 
 namespace {
