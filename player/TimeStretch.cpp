@@ -294,9 +294,8 @@ private:
   }
   bool OpenStream() {
     stream_ = sonicCreateStream(static_cast<int>(Format().nSamplesPerSec), Format().nChannels);
-    // The pitch period searched at the full rate: the coarse search of a
-    // down-sampled voice misjudges periods often enough to lift the pitch at
-    // double speed, and the stretching costs little either way.
+    // The pitch period is searched at the full rate rather than down-sampled:
+    // fewer misjudged periods, for little more work.
     if (stream_) sonicSetQuality(stream_, 1);
     appliedSpeed_ = 1.0f;
     appliedFollows_ = false;

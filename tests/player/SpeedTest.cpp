@@ -189,7 +189,10 @@ TEST_F(PitchFixture, PitchIsKeptAtHalfAndDoubleSpeedWhereAPlainRateChangeMovesIt
   ASSERT_GT(own, 60.0);
   for (int percent : {50, 200}) {
     SCOPED_TRACE(percent);
-    EXPECT_NEAR(PlayedPitch(percent, false) / own, 1.0, 0.03);
+    // Played through Wine and its unpaced capture device, double speed reads
+    // one to three per cent high although the stretched samples keep the
+    // pitch; a plain rate change moves it by half or double.
+    EXPECT_NEAR(PlayedPitch(percent, false) / own, 1.0, percent > 100 ? 0.05 : 0.03);
     // The same check must catch what a plain rate change does to the voice.
     const double plain = PlayedPitch(percent, true);
     EXPECT_GT(std::abs(plain / own - 1.0), 0.03);
