@@ -115,7 +115,18 @@ std::optional<Shortcut> ReadShortcut(const std::wstring& path) {
   return Shortcut{target, folder};
 }
 
-// The visible main window of a running copy of the program at exe.
+// Answers the message boxes a process shows with OK.
+void AnswerBoxesOf(DWORD pid) {
+  for (HWND h = ::FindWindowW(L"#32770", nullptr); h; h = ::FindWindowExW(nullptr, h, L"#32770", nullptr)) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(h, &owner);
+    if (owner == pid && ::IsWindowVisible(h)) e2e::Answer(e2e::ReadBox(h), IDOK);
+  }
+}
+
+// The visible main window of a running copy of the program at exe. Boxes it
+// shows before the window (a first start on a folder without recordings says
+// so) are answered with OK, as a user would.
 HWND MainWindowOf(const std::wstring& exe, std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   do {
@@ -125,9 +136,10 @@ HWND MainWindowOf(const std::wstring& exe, std::chrono::milliseconds timeout) {
       win::Handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
       wchar_t image[MAX_PATH] = {};
       DWORD size = MAX_PATH;
-      if (process && ::QueryFullProcessImageNameW(process.get(), 0, image, &size) && SameText(LongPath(image), exe) &&
-          ::IsWindowVisible(h))
-        return h;
+      if (!process || !::QueryFullProcessImageNameW(process.get(), 0, image, &size) || !SameText(LongPath(image), exe))
+        continue;
+      if (::IsWindowVisible(h)) return h;
+      AnswerBoxesOf(pid);
     }
     ::Sleep(50);
   } while (std::chrono::steady_clock::now() < end);
@@ -138,9 +150,12 @@ HWND MainWindowOf(const std::wstring& exe, std::chrono::milliseconds timeout) {
 bool CloseProgram(HWND main) {
   DWORD pid = 0;
   ::GetWindowThreadProcessId(main, &pid);
-  win::Handle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+  win::Handle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
   ::PostMessageW(main, WM_CLOSE, 0, 0);
-  return process && ::WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0;
+  if (process && ::WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0) return true;
+  // Not left running: it would hold the test's output open.
+  if (process) ::TerminateProcess(process.get(), 1);
+  return false;
 }
 
 class Setup : public ::testing::Test {
