@@ -129,8 +129,10 @@ TEST(HotKeys, SpeedKeysChangeTheSpeedWhileAnotherProgramHasTheFocusAndItIsKept) 
   };
   ::RegDeleteKeyValueW(HKEY_CURRENT_USER, settings, L"Speed");
 
+  // With no list it shows the documents folder, and says so first when that
+  // holds no recordings (OK is answered).
   e2e::Program p(dir.file(L"Vocorder.exe"), L"", dir.path().wstring());
-  HWND main = p.WaitForWindow(L"TfrmVocorder", 30s);
+  HWND main = p.WaitForMainWindow(30s);
   ASSERT_TRUE(main);
   HWND speed = ::GetDlgItem(main, app::idSpeed);
   ASSERT_TRUE(speed);
@@ -153,7 +155,7 @@ TEST(HotKeys, SpeedKeysChangeTheSpeedWhileAnotherProgramHasTheFocusAndItIsKept) 
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(p.WaitForExit(30s), 0u);
   e2e::Program again(dir.file(L"Vocorder.exe"), L"", dir.path().wstring());
-  main = again.WaitForWindow(L"TfrmVocorder", 30s);
+  main = again.WaitForMainWindow(30s);
   ASSERT_TRUE(main);
   speed = ::GetDlgItem(main, app::idSpeed);
   EXPECT_EQ(Text(speed), L"95 %");
