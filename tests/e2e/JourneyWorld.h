@@ -101,9 +101,12 @@ void Click(HWND button);
 // Window text through WM_GETTEXT, which reaches into another process.
 std::wstring TextOf(HWND w);
 bool SetTextOf(HWND w, const std::wstring& text);
-// A visible top-level window of the process with the class and caption.
+// A visible top-level window of the process with the class (any when null)
+// and caption.
 HWND WindowOf(DWORD pid, const wchar_t* cls, const std::wstring& caption);
 HWND WaitForWindowOf(DWORD pid, const wchar_t* cls, const std::wstring& caption, std::chrono::milliseconds timeout);
+// The process's visible windows as "class 'caption'", for failure messages.
+std::string VisibleWindows(e2e::Program& p);
 // The combo box's items.
 std::vector<std::wstring> ComboItems(HWND combo);
 // Selects an item as a user's choice in the drop-down does.

@@ -43,6 +43,17 @@ int Width(HWND w) {
   return r.right - r.left;
 }
 
+// Waits until the width has held for a few ticks of the program's timer.
+void Settle(HWND w) {
+  int last = Width(w);
+  for (int held = 0, tries = 0; held < 3 && tries < 30; ++tries) {
+    ::Sleep(150);
+    const int now = Width(w);
+    held = now == last ? held + 1 : 0;
+    last = now;
+  }
+}
+
 bool Checked(HWND button) {
   DWORD_PTR r = 0;
   ::SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
@@ -98,9 +109,7 @@ protected:
     // it cannot start there.
     if (HasFatalFailure() || HasNonfatalFailure()) broken_ = true;
   }
-  void SkipIfBroken() {
-    if (broken_ || !main_ || !world_->Running()) GTEST_SKIP() << "an earlier journey failed";
-  }
+  static bool Broken() { return broken_ || !main_ || !world_->Running(); }
 
   HWND Control(int id) const { return ::GetDlgItem(main_, id); }
   e2e::Program& Program() const { return *world_->Running(); }
@@ -171,6 +180,215 @@ TEST_F(Journeys, Journey1_FirstStartOnAnEmptyDocumentsFolderThenTheRecordingsFol
   EXPECT_NE(IndexOf(items, L"Minutes of the meeting"), -1) << "journey 1";
   EXPECT_EQ(text::LowerAscii(WithBackslash(StoredFolder())), text::LowerAscii(Folder()))
       << "journey 1: the chosen folder was not stored";
+}
+
+TEST_F(Journeys, Journey2_ADictationIsRecordedPausedResumedSavedListedAndPlayedToTheEnd) {
+  if (Broken()) GTEST_SKIP() << "an earlier journey failed";
+  e2e::Program& p = Program();
+  Click(Control(app::SpeedButton5));
+  HWND rec = journey::WaitForWindowOf(p.id(), L"TFRecMpeg", L"Záznam zvuku", 10s);
+  ASSERT_TRUE(rec) << "journey 2: the recording window did not open; shown: " << journey::VisibleWindows(p);
+  HWND seconds = ::GetDlgItem(rec, TFRecMpeg::idLabel4);
+  HWND pause = ::GetDlgItem(rec, TFRecMpeg::idStop);
+  auto secondsShown = [&] { return _wtoi(TextOf(seconds).c_str()); };
+
+  Click(::GetDlgItem(rec, TFRecMpeg::idBitBtn1));
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(pause) != FALSE; }, 10000))
+      << "journey 2: \"Štart\" did not start recording";
+  ASSERT_TRUE(WaitFor([&] { return secondsShown() >= 2; }, 10000)) << "journey 2: the seconds did not count";
+
+  // A pause stops the count; "Stop" again records on.
+  Click(pause);
+  ASSERT_TRUE(WaitFor([&] { return Checked(pause); }, 5000)) << "journey 2: \"Stop\" did not pause";
+  const int paused = secondsShown();
+  ::Sleep(1500);
+  EXPECT_EQ(secondsShown(), paused) << "journey 2: the count went on while paused";
+  Click(pause);
+  ASSERT_TRUE(WaitFor([&] { return !Checked(pause); }, 5000)) << "journey 2: \"Stop\" did not resume";
+  EXPECT_TRUE(WaitFor([&] { return secondsShown() >= paused + 2; }, 10000)) << "journey 2: recording did not resume";
+
+  // "Uložiť" asks for the name in the program's input box.
+  Click(::GetDlgItem(rec, TFRecMpeg::idButton1));
+  HWND box = journey::WaitForWindowOf(p.id(), nullptr, L"Zvukový záznam", 20s);
+  ASSERT_TRUE(box) << "journey 2: no name was asked for; shown: " << journey::VisibleWindows(p);
+  ASSERT_TRUE(journey::SetTextOf(::FindWindowExW(box, nullptr, L"Edit", nullptr), kDictationName))
+      << "journey 2: the name could not be typed";
+  ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
+  const std::wstring saved = Folder() + kDictationName + L".mp3";
+  ASSERT_TRUE(WaitFor([&] { return testing_support::FileExists(saved); }, 20000))
+      << "journey 2: the dictation was not saved into the recordings folder";
+  // A RIFF WAVE file holding the sound, not an empty shell.
+  EXPECT_EQ(testing_support::ReadBytes(saved).substr(0, 4), "RIFF") << "journey 2";
+  EXPECT_GT(std::filesystem::file_size(saved), 2000u) << "journey 2: the dictation holds almost nothing";
+
+  Click(::GetDlgItem(rec, TFRecMpeg::idBitBtn2));
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(rec); }, 10000)) << "journey 2: \"Ukončiť\" left the window open";
+  HWND songs = Control(app::cmbSongs);
+  int index = -1;
+  ASSERT_TRUE(WaitFor([&] { return (index = IndexOf(journey::ComboItems(songs), kDictationName)) >= 0; }, 10000))
+      << "journey 2: the dictation was not listed";
+
+  // Chosen and played: its length shows, the position runs to the end and
+  // playback stops there by itself.
+  journey::ChooseComboItem(main_, app::cmbSongs, index);
+  HWND time1 = Control(app::idTime1);
+  HWND time2 = Control(app::idTime2);
+  ASSERT_TRUE(WaitFor([&] { return Seconds(TextOf(time2)) > 0; }, 10000))
+      << "journey 2: the dictation's length never showed: " << testing::PrintToString(TextOf(time2));
+  const int length = Seconds(TextOf(time2));
+  Click(Control(app::idPlay));
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(Control(app::idStop)) != FALSE; }, 10000))
+      << "journey 2: the dictation did not start playing";
+  int reached = 0;
+  const bool ended = WaitFor(
+      [&] {
+        reached = std::max(reached, Seconds(TextOf(time1)));
+        return !::IsWindowEnabled(Control(app::idStop));
+      },
+      static_cast<DWORD>(length + 15) * 1000);
+  ASSERT_TRUE(ended) << "journey 2: playback of " << length << " s did not end by itself";
+  EXPECT_GE(reached, length - 1) << "journey 2: playback stopped before the end";
+  EXPECT_EQ(TextOf(time1), L"00:00:00") << "journey 2: the position was not reset at the end";
+}
+
+TEST_F(Journeys, Journey3_TranscribingIntoNotepadWithTheHotKeys) {
+  if (Broken()) GTEST_SKIP() << "an earlier journey failed";
+  HWND songs = Control(app::cmbSongs);
+  const int index = IndexOf(journey::ComboItems(songs), L"Minutes of the meeting");
+  ASSERT_GE(index, 0) << "journey 3: the longer recording is not listed";
+  journey::ChooseComboItem(main_, app::cmbSongs, index);
+  HWND time1 = Control(app::idTime1);
+  HWND time2 = Control(app::idTime2);
+  HWND speed = Control(app::idSpeed);
+  HWND knob = Control(app::sldVolume);
+  HWND bar = ::GetDlgItem(Control(app::idTrackFrm), app::idTrackBar);
+  ASSERT_TRUE(WaitFor([&] { return Seconds(TextOf(time2)) >= 12; }, 10000))
+      << "journey 3: the recording's length never showed";
+  const std::wstring caption = TextOf(main_);
+
+  services_test::FocusedNotepad notepad;
+  ASSERT_NE(notepad.window(), nullptr) << "journey 3: notepad did not start";
+  ASSERT_TRUE(notepad.focused()) << "journey 3: notepad did not get the focus";
+  HWND edit = ::FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
+  ASSERT_TRUE(edit) << "journey 3: notepad has no edit control";
+  auto typed = [&] { return TextOf(edit); };
+
+  // Ctrl+Space plays; the typist writes along.
+  ASSERT_TRUE(PressKeys("ctrl+space"));
+  ASSERT_TRUE(WaitFor([&] { return Seconds(TextOf(time1)) >= 1; }, 10000)) << "journey 3: Ctrl+Space did not play";
+  ASSERT_TRUE(journey::TypeKeys("Dear Sir, "));
+  EXPECT_TRUE(WaitFor([&] { return typed() == L"Dear Sir, "; }, 5000))
+      << "journey 3: notepad holds " << testing::PrintToString(typed());
+
+  // Faster and quieter while playing.
+  ASSERT_TRUE(PressKeys("alt+shift+Prior"));
+  EXPECT_TRUE(WaitFor([&] { return TextOf(speed) == L"105 %"; }, 5000))
+      << "journey 3: faster shows " << testing::PrintToString(TextOf(speed));
+  const int knobTop = Top(knob);
+  ASSERT_TRUE(PressKeys("ctrl+Down"));
+  EXPECT_TRUE(WaitFor([&] { return Top(knob) > knobTop; }, 5000)) << "journey 3: Ctrl+Down did not lower the volume";
+
+  // A pause, and the resume plays the last three seconds again.
+  ASSERT_TRUE(WaitFor([&] { return Seconds(TextOf(time1)) >= 5; }, 15000)) << "journey 3: playback did not go on";
+  ASSERT_TRUE(PressKeys("ctrl+space"));
+  std::wstring at = TextOf(time1);
+  // Still for a while once paused (the read-out only runs while playing).
+  int still = 0;
+  for (int tries = 0; still < 5 && tries < 25; ++tries) {
+    ::Sleep(200);
+    const std::wstring now = TextOf(time1);
+    still = now == at ? still + 1 : 0;
+    at = now;
+  }
+  ASSERT_GE(still, 5) << "journey 3: Ctrl+Space did not pause";
+  const int pausedAt = Seconds(at);
+  ASSERT_TRUE(journey::TypeKeys("we have received "));
+  ASSERT_TRUE(PressKeys("ctrl+space"));
+  int resumedAt = -1;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        resumedAt = Seconds(TextOf(time1));
+        return resumedAt != pausedAt;
+      },
+      5000))
+      << "journey 3: Ctrl+Space did not resume";
+  EXPECT_LE(resumedAt, pausedAt - 2) << "journey 3: paused at " << pausedAt << " s, resumed at " << resumedAt << " s";
+
+  // Paused again, the steps and jumps move the position bar.
+  ASSERT_TRUE(PressKeys("ctrl+space"));
+  ASSERT_TRUE(WaitFor([&] { return Width(bar) > 0; }, 5000));
+  Settle(bar);
+  struct Step {
+    const char* keys;
+    int direction;
+  };
+  for (const Step& step : {Step{"ctrl+Left", -1}, Step{"ctrl+Right", +1}, Step{"ctrl+Prior", +1},
+                           Step{"ctrl+Next", -1}}) {
+    const int before = Width(bar);
+    ASSERT_TRUE(PressKeys(step.keys));
+    EXPECT_TRUE(WaitFor([&] { return (Width(bar) - before) * step.direction > 0; }, 5000))
+        << "journey 3: " << step.keys << " did not move the position (bar " << before << " px)";
+    // A step shows at once and is redrawn from the player's position on the
+    // next tick.
+    Settle(bar);
+  }
+
+  // A time stamp at the caret, then more text.
+  ASSERT_TRUE(PressKeys("ctrl+Insert"));
+  const std::wregex stamped(LR"(Dear Sir, we have received \[00:00:\d\d\])");
+  EXPECT_TRUE(WaitFor([&] { return std::regex_match(typed(), stamped); }, 5000))
+      << "journey 3: notepad holds " << testing::PrintToString(typed());
+  ASSERT_TRUE(journey::TypeKeys(" your letter."));
+  const std::wregex whole(LR"(Dear Sir, we have received \[00:00:\d\d\] your letter\.)");
+  EXPECT_TRUE(WaitFor([&] { return std::regex_match(typed(), whole); }, 5000))
+      << "journey 3: notepad holds " << testing::PrintToString(typed());
+  const std::wstring stamp = typed().substr(27, 10);
+  EXPECT_LE(Seconds(stamp.substr(1, 8)), Seconds(TextOf(time2))) << "journey 3: stamp " << text::ToAnsi(stamp);
+
+  // Nothing of it reached the player.
+  EXPECT_TRUE(notepad.focused()) << "journey 3: the focus left notepad";
+  EXPECT_EQ(TextOf(Control(app::idNull)), L"") << "journey 3";
+  EXPECT_EQ(TextOf(main_), caption) << "journey 3";
+  EXPECT_EQ(::SendMessageW(songs, CB_GETCURSEL, 0, 0), index) << "journey 3: the typing changed the recording";
+
+  // Back to the typist's own volume and speed; playing on, then stopped.
+  ASSERT_TRUE(PressKeys("ctrl+Up"));
+  EXPECT_TRUE(WaitFor([&] { return Top(knob) == knobTop; }, 5000)) << "journey 3: Ctrl+Up did not raise the volume";
+  ASSERT_TRUE(PressKeys("alt+shift+Home"));
+  EXPECT_TRUE(WaitFor([&] { return TextOf(speed) == L"100 %"; }, 5000)) << "journey 3: the speed was not reset";
+  const std::wstring before = TextOf(time1);
+  ASSERT_TRUE(PressKeys("ctrl+space"));
+  EXPECT_TRUE(WaitFor([&] { return TextOf(time1) != before; }, 5000)) << "journey 3: did not play on";
+  Click(Control(app::idStop));
+  EXPECT_TRUE(WaitFor([&] { return !::IsWindowEnabled(Control(app::idStop)); }, 5000)) << "journey 3: did not stop";
+}
+
+TEST_F(Journeys, Journey4_TheSelectedDictationIsMailed) {
+  if (Broken()) GTEST_SKIP() << "an earlier journey failed";
+  HWND songs = Control(app::cmbSongs);
+  const int index = IndexOf(journey::ComboItems(songs), kDictationName);
+  ASSERT_GE(index, 0) << "journey 4: the dictation is not listed";
+  journey::ChooseComboItem(main_, app::cmbSongs, index);
+  ASSERT_TRUE(WaitFor([&] { return ::SendMessageW(songs, CB_GETCURSEL, 0, 0) == index; }, 5000));
+
+  journey::MailDoubleProbe mail(Program().id());
+  auto before = mail.Read();
+  ASSERT_TRUE(before) << "journey 4: the program did not load the mail double";
+  ASSERT_EQ(before->sendCount, 0) << "journey 4";
+  Click(Control(app::SpeedButton8));
+  std::unique_ptr<mapi_double::State> seen;
+  ASSERT_TRUE(WaitFor([&] { return (seen = mail.Read()) && seen->sendCount == 1; }, 10000))
+      << "journey 4: no mail was sent";
+  ASSERT_EQ(seen->fileCount, 1u) << "journey 4: attachments";
+  const std::wstring path = Folder() + kDictationName + L".mp3";
+  EXPECT_EQ(text::LowerAscii(text::FromAnsi(seen->files[0].path)), text::LowerAscii(path)) << "journey 4";
+  EXPECT_EQ(text::FromAnsi(seen->files[0].name), std::wstring(kDictationName) + L".mp3") << "journey 4";
+  EXPECT_TRUE(seen->sendFlags & MAPI_DIALOG) << "journey 4: the user did not get to see the mail";
+  // The mail client answered: the program shows nothing of its own.
+  EXPECT_FALSE(Program().WaitForBox(1s)) << "journey 4: a box followed the mail";
+
+  ::PostMessageW(main_, WM_CLOSE, 0, 0);
+  EXPECT_EQ(Program().WaitForExit(30s), 0u) << "journey 4: the program did not end when closed";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "MapiDouble.h"
+#include "base/Text.h"
 #include "services/DesktopDriver.h"
 
 namespace journey {
@@ -168,7 +169,7 @@ HWND WindowOf(DWORD pid, const wchar_t* cls, const std::wstring& caption) {
         ::GetWindowThreadProcessId(h, &owner);
         wchar_t name[64] = L"";
         ::GetClassNameW(h, name, 64);
-        if (owner != c->pid || !::IsWindowVisible(h) || ::lstrcmpiW(name, c->cls) != 0) return TRUE;
+        if (owner != c->pid || !::IsWindowVisible(h) || (c->cls && ::lstrcmpiW(name, c->cls) != 0)) return TRUE;
         if (services_test::WindowText(h) != *c->caption) return TRUE;
         c->found = h;
         return FALSE;
@@ -182,6 +183,17 @@ HWND WaitForWindowOf(DWORD pid, const wchar_t* cls, const std::wstring& caption,
   services_test::WaitFor([&] { return (found = WindowOf(pid, cls, caption)) != nullptr; },
                          static_cast<DWORD>(timeout.count()));
   return found;
+}
+
+std::string VisibleWindows(e2e::Program& p) {
+  std::string out;
+  for (HWND h : p.TopLevelWindows()) {
+    if (!::IsWindowVisible(h)) continue;
+    wchar_t cls[64] = L"";
+    ::GetClassNameW(h, cls, 64);
+    out += (out.empty() ? "" : ", ") + text::ToAnsi(cls) + " '" + text::ToAnsi(services_test::WindowText(h)) + "'";
+  }
+  return out.empty() ? "none" : out;
 }
 
 std::vector<std::wstring> ComboItems(HWND combo) {
