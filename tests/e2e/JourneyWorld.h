@@ -34,6 +34,8 @@ private:
   HKEY root_;
   std::wstring path_, backup_;
   bool had_ = false;
+  // The parent keys that did not exist yet, innermost first.
+  std::vector<std::wstring> newParents_;
 };
 
 // One registry value, put back with the object.

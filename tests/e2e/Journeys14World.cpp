@@ -53,11 +53,19 @@ SavedKey::SavedKey(HKEY root, std::wstring path, std::wstring backupName)
     : root_(root), path_(std::move(path)), backup_(std::wstring(kBackupRoot) + L"\\" + std::move(backupName)) {
   ::RegDeleteTreeW(HKEY_CURRENT_USER, backup_.c_str());
   had_ = KeyExists(root_, path_) && CopyTree(root_, path_, HKEY_CURRENT_USER, backup_);
+  for (size_t cut = path_.rfind(L'\\'); cut != std::wstring::npos; cut = path_.rfind(L'\\', cut - 1)) {
+    const std::wstring parent = path_.substr(0, cut);
+    if (KeyExists(root_, parent)) break;
+    newParents_.push_back(parent);
+    if (cut == 0) break;
+  }
 }
 
 SavedKey::~SavedKey() {
   ::RegDeleteTreeW(root_, path_.c_str());
   if (had_) CopyTree(HKEY_CURRENT_USER, backup_, root_, path_);
+  // Only when empty: a parent the program made beside its own key goes too.
+  for (const std::wstring& parent : newParents_) ::RegDeleteKeyW(root_, parent.c_str());
   ::RegDeleteTreeW(HKEY_CURRENT_USER, backup_.c_str());
   // The backup root goes with its last entry.
   ::RegDeleteKeyW(HKEY_CURRENT_USER, kBackupRoot);
