@@ -84,6 +84,7 @@ Section "Vocorder" SecMain
   File "${STAGE}\libmp3lame-0.dll"
   File "${STAGE}\VocorderAddIn.dll"
   File "${STAGE}\LAME-COPYING.txt"
+  File "${STAGE}\SONIC-COPYING.txt"
   File "${STAGE}\ReadMe.txt"
   ; A start-up file the user has edited is kept.
   SetOverwrite off
@@ -153,6 +154,7 @@ Section "Uninstall"
   Delete "$INSTDIR\libmp3lame-0.dll"
   Delete "$INSTDIR\VocorderAddIn.dll"
   Delete "$INSTDIR\LAME-COPYING.txt"
+  Delete "$INSTDIR\SONIC-COPYING.txt"
   Delete "$INSTDIR\ReadMe.txt"
   Delete "$INSTDIR\Player.ini"
   Delete "$INSTDIR\listdir.m3u"

@@ -196,7 +196,7 @@ TEST_F(Setup, InstallsIntoTheChosenFolderAndUninstallsKeepingTheSettings) {
   ASSERT_EQ(RunToEnd(SetupProgram(), L"/S /D=" + folder), 0u);
 
   for (const wchar_t* name : {L"Vocorder.exe", L"VocorderAddIn.dll", L"libmp3lame-0.dll", L"ReadMe.txt",
-                              L"LAME-COPYING.txt", L"Uninstall.exe"})
+                              L"LAME-COPYING.txt", L"SONIC-COPYING.txt", L"Uninstall.exe"})
     EXPECT_TRUE(Exists(folder + L"\\" + name)) << std::string(name, name + wcslen(name));
   EXPECT_NE(testing_support::ReadBytes(folder + L"\\Player.ini").find("list=listdir.m3u\r\n"), std::string::npos);
   // Shipped without debug information: no debug sections (their long names
