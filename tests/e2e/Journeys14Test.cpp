@@ -13,6 +13,7 @@
 
 #include "JourneyWorld.h"
 #include "MapiDouble.h"
+#include "Screenshot.h"
 #include "app/MainWindow.h"
 #include "base/Text.h"
 #include "recorder/RecMpeg.h"
@@ -196,6 +197,7 @@ TEST_F(Journeys, Journey2_ADictationIsRecordedPausedResumedSavedListedAndPlayedT
   ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(pause) != FALSE; }, 10000))
       << "journey 2: \"Štart\" did not start recording";
   ASSERT_TRUE(WaitFor([&] { return secondsShown() >= 2; }, 10000)) << "journey 2: the seconds did not count";
+  EXPECT_TRUE(e2e::SaveScreenshot(rec, L"recording")) << "journey 2: no picture of the recording window";
 
   // A pause stops the count; "Stop" again records on.
   Click(pause);
@@ -239,6 +241,8 @@ TEST_F(Journeys, Journey2_ADictationIsRecordedPausedResumedSavedListedAndPlayedT
   Click(Control(app::idPlay));
   ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(Control(app::idStop)) != FALSE; }, 10000))
       << "journey 2: the dictation did not start playing";
+  ASSERT_TRUE(WaitFor([&] { return Seconds(TextOf(time1)) >= 1; }, 10000)) << "journey 2: the position did not run";
+  EXPECT_TRUE(e2e::SaveScreenshot(main_, L"strip")) << "journey 2: no picture of the strip";
   int reached = 0;
   const bool ended = WaitFor(
       [&] {
