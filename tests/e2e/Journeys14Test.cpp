@@ -127,6 +127,9 @@ bool Journeys::broken_ = false;
 
 TEST_F(Journeys, Journey1_FirstStartOnAnEmptyDocumentsFolderThenTheRecordingsFolderIsChosen) {
   ASSERT_TRUE(world_->Ready()) << "journey 1: the program's folder or the shell folders could not be prepared";
+  // Another copy would take the start over and end this one at once.
+  ASSERT_FALSE(::FindWindowW(app::TfrmVocorder::kClassName, nullptr))
+      << "journey 1: a Vocorder from an earlier run is still running";
   e2e::Program& p = world_->Start();
   ASSERT_TRUE(p.started()) << "journey 1: Vocorder.exe did not start";
 
@@ -346,8 +349,8 @@ TEST_F(Journeys, Journey3_TranscribingIntoNotepadWithTheHotKeys) {
   const std::wregex whole(LR"(Dear Sir, we have received \[00:00:\d\d\] your letter\.)");
   EXPECT_TRUE(WaitFor([&] { return std::regex_match(typed(), whole); }, 5000))
       << "journey 3: notepad holds " << testing::PrintToString(typed());
-  const std::wstring stamp = typed().substr(27, 10);
-  EXPECT_LE(Seconds(stamp.substr(1, 8)), Seconds(TextOf(time2))) << "journey 3: stamp " << text::ToAnsi(stamp);
+  if (const std::wstring now = typed(); std::regex_match(now, whole))
+    EXPECT_LE(Seconds(now.substr(28, 8)), Seconds(TextOf(time2))) << "journey 3: the stamp lies past the end";
 
   // Nothing of it reached the player.
   EXPECT_TRUE(notepad.focused()) << "journey 3: the focus left notepad";
