@@ -139,7 +139,7 @@ FunctionEnd
 
 Section "Uninstall"
   ${If} $RemoveSettings == 0
-    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Remove your Vocorder settings too (the settings, the layouts, the window position and the recordings folders)?$\r$\nYour recordings are kept either way." /SD IDNO IDNO keep
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Remove your Vocorder settings too (the settings, the layouts, the window position, the recordings folders and the remembered playing positions)?$\r$\nYour recordings are kept either way." /SD IDNO IDNO keep
     StrCpy $RemoveSettings 1
   keep:
   ${EndIf}
@@ -181,5 +181,8 @@ Section "Uninstall"
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKCU "${SETTINGS_VENDOR_KEY}"
     DeleteRegKey HKCU "${USER_STORE_KEY}"
+    SetShellVarContext current
+    Delete "$APPDATA\${PRODUCT}\positions.txt"
+    RMDir "$APPDATA\${PRODUCT}"
   ${EndIf}
 SectionEnd
