@@ -21,10 +21,6 @@ void TfrmVocorder::SpeedButton8Click() {
     return;
   }
   Email1_->Clear();
-  // The recipient gets the dictation under its own name: shortened to twelve
-  // characters, "Monday dictation.mp3" and "Friday dictation.mp3" would both
-  // arrive as "ictation.mp3".
-  Email1_->SetTruncAttFN(false);
   Email1_->Attachment().push_back(path);
   Email1_->SetParentHandle(hwnd_);
   try {
