@@ -169,6 +169,17 @@ std::optional<e2e::Box> WaitForBoxOf(const e2e::Program& p, const std::wstring& 
   return box;
 }
 
+std::wstring Describe(const e2e::Program& p) {
+  std::wstring all = L"windows:";
+  for (HWND h : p.TopLevelWindows()) {
+    if (!::IsWindowVisible(h)) continue;
+    all += L" [" + ClassOf(h) + L" \"" + TextOf(h) + L"\"";
+    if (ClassOf(h) == L"#32770") all += L" " + e2e::ReadBox(h).text;
+    all += L"]";
+  }
+  return all;
+}
+
 void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
 
 void PressKey(HWND window, UINT virtualKey) {

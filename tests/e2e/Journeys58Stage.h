@@ -93,6 +93,10 @@ std::optional<e2e::Box> BoxOf(const e2e::Program& p, const std::wstring& part);
 std::optional<e2e::Box> WaitForBoxOf(const e2e::Program& p, const std::wstring& part,
                                      std::chrono::milliseconds timeout);
 
+// What the process shows: its visible windows' classes, captions and box
+// texts, for failure messages.
+std::wstring Describe(const e2e::Program& p);
+
 // A click as the button itself takes it; posted, so a modal window the
 // click opens does not hold the caller.
 void Click(HWND button);
