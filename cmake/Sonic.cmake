@@ -14,12 +14,14 @@ set(_sonic_script ${PROJECT_SOURCE_DIR}/player/sonic/build-sonic.sh)
 file(MAKE_DIRECTORY ${_sonic_out}/include)
 
 add_custom_command(
-  OUTPUT ${_sonic_out}/libsonic.a ${_sonic_out}/include/sonic.h
+  OUTPUT ${_sonic_out}/libsonic.a ${_sonic_out}/include/sonic.h ${_sonic_out}/SONIC-COPYING.txt
   COMMAND ${_sonic_script} ${_sonic_out} ${VOCORDER_LAME_CACHE} ${VOCORDER_SONIC_VERSION} ${VOCORDER_HOST}
   DEPENDS ${_sonic_script}
   COMMENT "Sonic ${VOCORDER_SONIC_VERSION} from the distribution's source package"
   VERBATIM)
 add_custom_target(sonic_build DEPENDS ${_sonic_out}/libsonic.a ${_sonic_out}/include/sonic.h)
+
+set(VOCORDER_SONIC_LICENCE ${_sonic_out}/SONIC-COPYING.txt CACHE INTERNAL "Sonic's licence, shipped with the program")
 
 add_library(sonic STATIC IMPORTED GLOBAL)
 set_target_properties(sonic PROPERTIES

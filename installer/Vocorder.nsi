@@ -84,6 +84,7 @@ Section "Vocorder" SecMain
   File "${STAGE}\libmp3lame-0.dll"
   File "${STAGE}\VocorderAddIn.dll"
   File "${STAGE}\LAME-COPYING.txt"
+  File "${STAGE}\SONIC-COPYING.txt"
   File "${STAGE}\ReadMe.txt"
   ; A start-up file the user has edited is kept.
   SetOverwrite off
@@ -138,7 +139,7 @@ FunctionEnd
 
 Section "Uninstall"
   ${If} $RemoveSettings == 0
-    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Remove your Vocorder settings too (the settings, the layouts, the window position and the recordings folders)?$\r$\nYour recordings are kept either way." /SD IDNO IDNO keep
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Remove your Vocorder settings too (the settings, the layouts, the window position, the recordings folders and the remembered playing positions)?$\r$\nYour recordings are kept either way." /SD IDNO IDNO keep
     StrCpy $RemoveSettings 1
   keep:
   ${EndIf}
@@ -153,6 +154,7 @@ Section "Uninstall"
   Delete "$INSTDIR\libmp3lame-0.dll"
   Delete "$INSTDIR\VocorderAddIn.dll"
   Delete "$INSTDIR\LAME-COPYING.txt"
+  Delete "$INSTDIR\SONIC-COPYING.txt"
   Delete "$INSTDIR\ReadMe.txt"
   Delete "$INSTDIR\Player.ini"
   Delete "$INSTDIR\listdir.m3u"
@@ -179,5 +181,8 @@ Section "Uninstall"
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKCU "${SETTINGS_VENDOR_KEY}"
     DeleteRegKey HKCU "${USER_STORE_KEY}"
+    SetShellVarContext current
+    Delete "$APPDATA\${PRODUCT}\positions.txt"
+    RMDir "$APPDATA\${PRODUCT}"
   ${EndIf}
 SectionEnd

@@ -158,6 +158,14 @@ bool CloseProgram(HWND main) {
   return false;
 }
 
+// Where the program remembers the playing positions of recordings.
+std::wstring PositionsFile() {
+  wchar_t appData[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, appData);
+  ::CreateDirectoryW((std::wstring(appData) + L"\\Vocorder").c_str(), nullptr);
+  return std::wstring(appData) + L"\\Vocorder\\positions.txt";
+}
+
 class Setup : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -196,7 +204,7 @@ TEST_F(Setup, InstallsIntoTheChosenFolderAndUninstallsKeepingTheSettings) {
   ASSERT_EQ(RunToEnd(SetupProgram(), L"/S /D=" + folder), 0u);
 
   for (const wchar_t* name : {L"Vocorder.exe", L"VocorderAddIn.dll", L"libmp3lame-0.dll", L"ReadMe.txt",
-                              L"LAME-COPYING.txt", L"Uninstall.exe"})
+                              L"LAME-COPYING.txt", L"SONIC-COPYING.txt", L"Uninstall.exe"})
     EXPECT_TRUE(Exists(folder + L"\\" + name)) << std::string(name, name + wcslen(name));
   EXPECT_NE(testing_support::ReadBytes(folder + L"\\Player.ini").find("list=listdir.m3u\r\n"), std::string::npos);
   // Shipped without debug information: no debug sections (their long names
@@ -246,8 +254,10 @@ TEST_F(Setup, InstallsIntoTheChosenFolderAndUninstallsKeepingTheSettings) {
 
   ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"));
   ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kUserStoreKey, L"InstallerTest"));
+  if (!Exists(PositionsFile())) testing_support::WriteBytes(PositionsFile(), "Vocorder positions 1\r\n");
   Uninstall(folder, L"");
   ExpectNothingInstalledIn(folder);
+  EXPECT_TRUE(Exists(PositionsFile())) << "remembered positions kept unless asked";
   EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"), L"kept") << "settings kept unless asked";
   EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kUserStoreKey, L"InstallerTest"), L"kept");
 }
@@ -260,8 +270,10 @@ TEST_F(Setup, InstallsIntoTheDefaultFolderAndRemovesTheSettingsWhenAsked) {
 
   ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"));
   ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kUserStoreKey, L"InstallerTest"));
+  testing_support::WriteBytes(PositionsFile(), "Vocorder positions 1\r\n");
   Uninstall(folder, L" /REMOVESETTINGS");
   ExpectNothingInstalledIn(folder);
+  EXPECT_FALSE(Exists(PositionsFile())) << "and the remembered positions";
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Vocorder"));
 }
