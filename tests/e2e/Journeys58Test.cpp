@@ -8,6 +8,7 @@
 
 #include "Driver.h"
 #include "Journeys58Stage.h"
+#include "Screenshot.h"
 #include "TestSupport.h"
 #include "app/MainWindow.h"
 #include "lists/DlgBrowseFile.h"
@@ -95,6 +96,7 @@ TEST(Journey5, TheDeviceAndASettingChosenInTheDialogAreKeptAfterARestart) {
     ASSERT_GE(::SendMessageW(list, LB_GETCOUNT, 0, 0), 2) << "journey 5: needs two output devices";
     EXPECT_EQ(SelectedRow(list), 0) << "journey 5: a first start prefers the first device";
     EXPECT_TRUE(journeys::Checked(volume));
+    EXPECT_TRUE(e2e::SaveScreenshot(form, L"settings")) << "journey 5: no picture of the dialog";
 
     // A click on the second row, as the list box reports one.
     ::SendMessageW(list, LB_SETCURSEL, 1, 0);
@@ -146,6 +148,7 @@ TEST(Journey6, ARecordingMovedBehindTheProgramsBackIsFoundAgainAndPlays) {
   ASSERT_TRUE(WaitUntil([&] { return (missing = journeys::WindowOf(p, L"VocorderTForm4")) != nullptr; }, kShow))
       << "journey 6: playing the moved recording showed no missing-file dialog";
   EXPECT_EQ(journeys::TextOf(::GetDlgItem(missing, kestrel::form4::idFile)), old);
+  EXPECT_TRUE(e2e::SaveScreenshot(missing, L"missing-file")) << "journey 6: no picture of the dialog";
 
   // Browse; the list file's folder, then a search below it for the file.
   using namespace kestrel::form5;
