@@ -72,7 +72,9 @@ public:
   std::wstring Text(const wchar_t* name) const;
 
 private:
-  KeySnapshot settings_{kSettingsKey};
+  // The maker's key as a whole: the program's store leaves it behind, empty,
+  // when it removes the settings key.
+  KeySnapshot settings_{L"Software\\Tarnwell"};
   KeySnapshot store_{kUserStoreKey};
   ValueSnapshot shell_{L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", L"Personal"};
   ValueSnapshot userShell_{L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
