@@ -130,21 +130,26 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   }
 }
 
+namespace {
+
+struct Search {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchId(HWND h, LPARAM p) {
+  auto* s = reinterpret_cast<Search*>(p);
+  if (::GetDlgCtrlID(h) != s->id) return TRUE;
+  s->found = h;
+  return FALSE;
+}
+
+}  // namespace
+
 HWND Descendant(HWND parent, int id) {
-  struct Ctx {
-    int id;
-    HWND found;
-  } ctx{id, nullptr};
-  ::EnumChildWindows(
-      parent,
-      [](HWND h, LPARAM p) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(p);
-        if (::GetDlgCtrlID(h) != c->id) return TRUE;
-        c->found = h;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&ctx));
-  return ctx.found;
+  Search s{id, nullptr};
+  ::EnumChildWindows(parent, MatchId, reinterpret_cast<LPARAM>(&s));
+  return s.found;
 }
 
 HWND WindowOf(const e2e::Program& p, const wchar_t* className) {
