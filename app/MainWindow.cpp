@@ -168,6 +168,16 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_CLOSE:
+      if (FRecMpeg_ && FRecMpeg_->IsShownModal()) {
+        // Quitting from under the recording window: the dictation is settled
+        // now, its loop ends, and the window goes once the record button's
+        // call is back; destroyed here, it would be freed under that loop.
+        if (FormCloseQuery()) {
+          closeDeferred_ = true;
+          FRecMpeg_->EndModal(IDCANCEL);
+        }
+        return 0;
+      }
       if (playerCalls_ > 0) {
         closeDeferred_ = true;
         return 0;

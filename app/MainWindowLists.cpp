@@ -328,8 +328,13 @@ void TfrmVocorder::SpeedButton4Click() {
 void TfrmVocorder::btnKonecClick() { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 void TfrmVocorder::SpeedButton5Click() {
+  // The strip shows before the recording window is made, and opening the
+  // first recording lets clicks through: one that early is dropped.
+  if (!FRecMpeg_) return;
   if (PlayerBusy()) idStopClick();
-  FRecMpeg_->ShowModal();
+  // A quit meanwhile is carried out once the window's loop is back.
+  PlayerCall([this] { FRecMpeg_->ShowModal(); });
+  if (Closed()) return;
   // A saved recording has been added to the list file.
   idChangeListClick();
 }
