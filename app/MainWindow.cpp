@@ -87,7 +87,7 @@ TfrmVocorder::~TfrmVocorder() {
   if (g_main == this) g_main = nullptr;
 }
 
-bool TfrmVocorder::Create(HINSTANCE instance) {
+bool TfrmVocorder::Create(HINSTANCE instance, const std::function<void()>& afterShown) {
   instance_ = instance;
   RegisterControlClasses(instance);
   WNDCLASSEXW wc{sizeof(wc)};
@@ -108,13 +108,20 @@ bool TfrmVocorder::Create(HINSTANCE instance) {
     return false;
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
+  RefocusKeySink();
   // The strip is there first. The components wanted only later (the shell's
   // folder browser, mail, the hot keys) and the first recording follow.
+  // The hints wait for their tooltip window until the strip is up.
+  hints_.Create(hwnd_, 10000);
+  if (afterShown) afterShown();
+  // Where playback resumes is asked of the shell, which is loaded only now.
+  positions_ = std::make_unique<kestrel::TResumePositions>(kestrel::ResumePositionsFile());
   FD_ = std::make_unique<services::TFolderDialog>(hwnd_);
   FD_->SetTitle(L"Vyberte zložku");
   FD_->SetRootFolder(services::TShellFolder::sfoPersonal);
   Email1_ = std::make_unique<services::TEmail>();
   CreateHotKeys();
+  CreateSpeedKeys();
   PlayerCall([this] { OpenSelectionAfterShow(); });
   if (Closed()) return true;
   // The recording window lives from start-up, so that a dictation left by
@@ -196,7 +203,6 @@ void TfrmVocorder::CreateControls() {
   lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
   font_.reset(::CreateFontIndirectW(&lf));
   ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  hints_.Create(hwnd_, 10000);
 
   LoadGlyphs();
   for (const auto& b : kBarButtons) {
@@ -265,8 +271,6 @@ void TfrmVocorder::CreateControls() {
     ::AppendMenuW(idPopup_.get(), MF_STRING, kPopupFirst + bit, kElements[bit].caption);
   mLayouts_ = ::CreatePopupMenu();
   ::AppendMenuW(idPopup_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mLayouts_), L"Layouts");
-  // Every control in the strip's font, those inside the blocks too.
-  ApplyFont(static_cast<HFONT>(font_.get()));
 }
 
 // The read-out row as designed: its titles as wide as their text in the
@@ -321,7 +325,6 @@ void TfrmVocorder::FormCreate() {
   Player_->SelectedDevice = DeviceIndexOf(kestrel::Settings.DeviceName);
   Player_->ForceDevice = kestrel::Settings.ForceDevice;
   Player_->DeviceVolume = kestrel::Settings.DeviceVolume;
-  positions_ = std::make_unique<kestrel::TResumePositions>(kestrel::ResumePositionsFile());
 
   try {
     if (!Player_->IsUsingTimeFormat(TIME_FORMAT_MEDIA_TIME)) Player_->SetTimeFormat(TIME_FORMAT_MEDIA_TIME);
@@ -670,7 +673,10 @@ void TfrmVocorder::ProcessMessages() {
 }
 
 void TfrmVocorder::RefocusKeySink() {
-  if (!hwnd_) return;
+  // Not before the window shows: focusing a control of a hidden window
+  // activates it unseen, which held up the start by about 10 ms under Wine.
+  // Create gives the focus once the window is up.
+  if (!hwnd_ || !::IsWindowVisible(hwnd_)) return;
   HWND target = Control(idNull);
   if (timeEditorOpen_) {
     static constexpr int kCarets[] = {idTimeEdit2dCursor, 0, 0, idTimeEdit2cCursor, 0, idTimeEdit2bCursor, 0, 0,
