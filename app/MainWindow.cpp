@@ -111,6 +111,7 @@ bool TfrmVocorder::Create(HINSTANCE instance, const std::function<void()>& after
   RefocusKeySink();
   // The strip is there first. The components wanted only later (the shell's
   // folder browser, mail, the hot keys) and the first recording follow.
+  CreateTimeEditor();
   // The hints wait for their tooltip window until the strip is up.
   hints_.Create(hwnd_, 10000);
   if (afterShown) afterShown();
@@ -231,23 +232,6 @@ void TfrmVocorder::CreateControls() {
   hints_.Set(knob, L"Volume");
   ::SetWindowPos(knob, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
-  // The position editor, laid over idTime1 and hidden until it is opened.
-  HWND editor = CreateBlock(hwnd_, idTime2Frm, Rect(52, 29, 80, 15), ::GetSysColor(COLOR_BTNFACE), false);
-  ::ShowWindow(editor, SW_HIDE);
-  const int fields[] = {idTimeEdit2a, idTimeEdit2b, idTimeEdit2c, idTimeEdit2d};
-  const int carets[] = {idTimeEdit2aCursor, idTimeEdit2bCursor, idTimeEdit2cCursor, idTimeEdit2dCursor};
-  const int seps[] = {idTime2Sep1, idTime2Sep2, idTime2Sep3};
-  for (int i = 0; i < 4; ++i) {
-    int width = i == 3 ? 20 : 14;
-    HWND f = CreateLabel(editor, fields[i], Rect(2 + i * 20, 1, width, 13), i == 3 ? L"000" : L"00", SS_CENTER);
-    HWND c = CreateChild(editor, L"EDIT", carets[i], Rect(2 + i * 20 + width, 1, 1, 13), ES_READONLY);
-    hints_.Set(f, kEditorHint);
-    hints_.Set(c, kEditorHint);
-    if (i < 3) hints_.Set(CreateLabel(editor, seps[i], Rect(16 + i * 20, 1, 4, 13), L":"), kEditorHint);
-  }
-  hints_.Set(editor, kEditorHint);
-  PlaceTimeEditor();
-
   // The key sink: a zero-width edit that holds the focus.
   CreateChild(hwnd_, L"EDIT", idNull, Rect(0, 0, 0, 0), WS_VISIBLE | WS_TABSTOP);
 
@@ -271,6 +255,31 @@ void TfrmVocorder::CreateControls() {
     ::AppendMenuW(idPopup_.get(), MF_STRING, kPopupFirst + bit, kElements[bit].caption);
   mLayouts_ = ::CreatePopupMenu();
   ::AppendMenuW(idPopup_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mLayouts_), L"Layouts");
+}
+
+// The position editor, laid over idTime1 and hidden until it is opened. It
+// is made once the strip shows: its dozen controls held up the start.
+void TfrmVocorder::CreateTimeEditor() {
+  // The millisecond part as the layout applied before left it.
+  HWND editor = CreateBlock(hwnd_, idTime2Frm, Rect(52, 29, ShowMillis ? 80 + 21 : 80, 15),
+                            ::GetSysColor(COLOR_BTNFACE), false);
+  ::ShowWindow(editor, SW_HIDE);
+  const int fields[] = {idTimeEdit2a, idTimeEdit2b, idTimeEdit2c, idTimeEdit2d};
+  const int carets[] = {idTimeEdit2aCursor, idTimeEdit2bCursor, idTimeEdit2cCursor, idTimeEdit2dCursor};
+  const int seps[] = {idTime2Sep1, idTime2Sep2, idTime2Sep3};
+  for (int i = 0; i < 4; ++i) {
+    int width = i == 3 ? 20 : 14;
+    HWND f = CreateLabel(editor, fields[i], Rect(2 + i * 20, 1, width, 13), i == 3 ? L"000" : L"00", SS_CENTER);
+    HWND c = CreateChild(editor, L"EDIT", carets[i], Rect(2 + i * 20 + width, 1, 1, 13), ES_READONLY);
+    hints_.Set(f, kEditorHint);
+    hints_.Set(c, kEditorHint);
+    if (i < 3) hints_.Set(CreateLabel(editor, seps[i], Rect(16 + i * 20, 1, 4, 13), L":"), kEditorHint);
+  }
+  hints_.Set(editor, kEditorHint);
+  // In the stacking order where the strip's other elements leave it.
+  ::SetWindowPos(editor, Control(sldVolumeFrm), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (int id : {idTimeEdit2d, idTimeEdit2dCursor, idTime2Sep3}) ::ShowWindow(::GetDlgItem(editor, id), SW_HIDE);
+  PlaceTimeEditor();
 }
 
 // The read-out row as designed: its titles as wide as their text in the

@@ -208,6 +208,7 @@ private:
   void OnControlMouse(int id, const BlockMouse& m);
   void CreateControls();
   void LayOutReadouts();
+  void CreateTimeEditor();
   void PlaceTimeEditor();
   void CreateHotKeys();
   void CreateSpeedControls();
