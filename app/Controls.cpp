@@ -162,7 +162,7 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item) {
       for (int px = 0; px < bm.bmWidth; ++px)
         if (::GetPixel(mem, px, py) != RGB(255, 0, 255)) ::SetPixel(dc, x + px, y + py, RGB(128, 128, 128));
   } else {
-    ::TransparentBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, bm.bmWidth, bm.bmHeight, RGB(255, 0, 255));
+    ::GdiTransparentBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, bm.bmWidth, bm.bmHeight, RGB(255, 0, 255));
   }
   ::SelectObject(mem, old);
   ::DeleteDC(mem);
@@ -198,10 +198,26 @@ void Hints::Create(HWND owner, int showMilliseconds) {
                            reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(owner, GWLP_HINSTANCE)), nullptr);
   ::SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, showMilliseconds);
   ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 400);
+  for (const auto& [control, text] : waiting_)
+    if (::IsWindow(control)) AddOrUpdate(control, text);
+  waiting_.clear();
 }
 
 void Hints::Set(HWND control, const std::wstring& text) {
-  if (!tip_ || !control) return;
+  if (!control) return;
+  if (tip_) {
+    AddOrUpdate(control, text);
+    return;
+  }
+  for (auto& [known, had] : waiting_)
+    if (known == control) {
+      had = text;
+      return;
+    }
+  waiting_.emplace_back(control, text);
+}
+
+void Hints::AddOrUpdate(HWND control, const std::wstring& text) {
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof(ti);
   ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -216,7 +232,12 @@ void Hints::Set(HWND control, const std::wstring& text) {
 }
 
 std::wstring Hints::Get(HWND control) const {
-  if (!tip_ || !control) return {};
+  if (!control) return {};
+  if (!tip_) {
+    for (const auto& [known, text] : waiting_)
+      if (known == control) return text;
+    return {};
+  }
   wchar_t buf[1024] = L"";
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof(ti);

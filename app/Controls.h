@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace app {
 
@@ -42,7 +44,9 @@ HWND CreateChild(HWND parent, const wchar_t* cls, int id, RECT r, DWORD style, c
 
 inline RECT Rect(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
 
-// The hints of all controls: one tooltip window per top-level window.
+// The hints of all controls: one tooltip window per top-level window. The
+// tooltip window itself may come after the controls (once the window is
+// shown): the hints set before are kept and handed to it then.
 class Hints {
 public:
   void Create(HWND owner, int showMilliseconds);
@@ -51,8 +55,11 @@ public:
   HWND Window() const { return tip_; }
 
 private:
+  void AddOrUpdate(HWND control, const std::wstring& text);
+
   HWND tip_ = nullptr;
   HWND owner_ = nullptr;
+  std::vector<std::pair<HWND, std::wstring>> waiting_;
 };
 
 // Text of a window, as GetWindowTextW gives it.

@@ -87,7 +87,7 @@ TfrmVocorder::~TfrmVocorder() {
   if (g_main == this) g_main = nullptr;
 }
 
-bool TfrmVocorder::Create(HINSTANCE instance) {
+bool TfrmVocorder::Create(HINSTANCE instance, const std::function<void()>& afterShown) {
   instance_ = instance;
   RegisterControlClasses(instance);
   WNDCLASSEXW wc{sizeof(wc)};
@@ -108,13 +108,21 @@ bool TfrmVocorder::Create(HINSTANCE instance) {
     return false;
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
+  RefocusKeySink();
   // The strip is there first. The components wanted only later (the shell's
   // folder browser, mail, the hot keys) and the first recording follow.
+  CreateTimeEditor();
+  // The hints wait for their tooltip window until the strip is up.
+  hints_.Create(hwnd_, 10000);
+  if (afterShown) afterShown();
+  // Where playback resumes is asked of the shell, which is loaded only now.
+  positions_ = std::make_unique<kestrel::TResumePositions>(kestrel::ResumePositionsFile());
   FD_ = std::make_unique<services::TFolderDialog>(hwnd_);
   FD_->SetTitle(L"Vyberte zložku");
   FD_->SetRootFolder(services::TShellFolder::sfoPersonal);
   Email1_ = std::make_unique<services::TEmail>();
   CreateHotKeys();
+  CreateSpeedKeys();
   PlayerCall([this] { OpenSelectionAfterShow(); });
   if (Closed()) return true;
   // The recording window lives from start-up, so that a dictation left by
@@ -206,7 +214,6 @@ void TfrmVocorder::CreateControls() {
   lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
   font_.reset(::CreateFontIndirectW(&lf));
   ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  hints_.Create(hwnd_, 10000);
 
   LoadGlyphs();
   for (const auto& b : kBarButtons) {
@@ -235,23 +242,6 @@ void TfrmVocorder::CreateControls() {
   hints_.Set(knob, L"Volume");
   ::SetWindowPos(knob, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
-  // The position editor, laid over idTime1 and hidden until it is opened.
-  HWND editor = CreateBlock(hwnd_, idTime2Frm, Rect(52, 29, 80, 15), ::GetSysColor(COLOR_BTNFACE), false);
-  ::ShowWindow(editor, SW_HIDE);
-  const int fields[] = {idTimeEdit2a, idTimeEdit2b, idTimeEdit2c, idTimeEdit2d};
-  const int carets[] = {idTimeEdit2aCursor, idTimeEdit2bCursor, idTimeEdit2cCursor, idTimeEdit2dCursor};
-  const int seps[] = {idTime2Sep1, idTime2Sep2, idTime2Sep3};
-  for (int i = 0; i < 4; ++i) {
-    int width = i == 3 ? 20 : 14;
-    HWND f = CreateLabel(editor, fields[i], Rect(2 + i * 20, 1, width, 13), i == 3 ? L"000" : L"00", SS_CENTER);
-    HWND c = CreateChild(editor, L"EDIT", carets[i], Rect(2 + i * 20 + width, 1, 1, 13), ES_READONLY);
-    hints_.Set(f, kEditorHint);
-    hints_.Set(c, kEditorHint);
-    if (i < 3) hints_.Set(CreateLabel(editor, seps[i], Rect(16 + i * 20, 1, 4, 13), L":"), kEditorHint);
-  }
-  hints_.Set(editor, kEditorHint);
-  PlaceTimeEditor();
-
   // The key sink: a zero-width edit that holds the focus.
   CreateChild(hwnd_, L"EDIT", idNull, Rect(0, 0, 0, 0), WS_VISIBLE | WS_TABSTOP);
 
@@ -275,8 +265,31 @@ void TfrmVocorder::CreateControls() {
     ::AppendMenuW(idPopup_.get(), MF_STRING, kPopupFirst + bit, kElements[bit].caption);
   mLayouts_ = ::CreatePopupMenu();
   ::AppendMenuW(idPopup_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mLayouts_), L"Layouts");
-  // Every control in the strip's font, those inside the blocks too.
-  ApplyFont(static_cast<HFONT>(font_.get()));
+}
+
+// The position editor, laid over idTime1 and hidden until it is opened. It
+// is made once the strip shows: its dozen controls held up the start.
+void TfrmVocorder::CreateTimeEditor() {
+  // The millisecond part as the layout applied before left it.
+  HWND editor = CreateBlock(hwnd_, idTime2Frm, Rect(52, 29, ShowMillis ? 80 + 21 : 80, 15),
+                            ::GetSysColor(COLOR_BTNFACE), false);
+  ::ShowWindow(editor, SW_HIDE);
+  const int fields[] = {idTimeEdit2a, idTimeEdit2b, idTimeEdit2c, idTimeEdit2d};
+  const int carets[] = {idTimeEdit2aCursor, idTimeEdit2bCursor, idTimeEdit2cCursor, idTimeEdit2dCursor};
+  const int seps[] = {idTime2Sep1, idTime2Sep2, idTime2Sep3};
+  for (int i = 0; i < 4; ++i) {
+    int width = i == 3 ? 20 : 14;
+    HWND f = CreateLabel(editor, fields[i], Rect(2 + i * 20, 1, width, 13), i == 3 ? L"000" : L"00", SS_CENTER);
+    HWND c = CreateChild(editor, L"EDIT", carets[i], Rect(2 + i * 20 + width, 1, 1, 13), ES_READONLY);
+    hints_.Set(f, kEditorHint);
+    hints_.Set(c, kEditorHint);
+    if (i < 3) hints_.Set(CreateLabel(editor, seps[i], Rect(16 + i * 20, 1, 4, 13), L":"), kEditorHint);
+  }
+  hints_.Set(editor, kEditorHint);
+  // In the stacking order where the strip's other elements leave it.
+  ::SetWindowPos(editor, Control(sldVolumeFrm), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (int id : {idTimeEdit2d, idTimeEdit2dCursor, idTime2Sep3}) ::ShowWindow(::GetDlgItem(editor, id), SW_HIDE);
+  PlaceTimeEditor();
 }
 
 // The read-out row as designed: its titles as wide as their text in the
@@ -331,7 +344,6 @@ void TfrmVocorder::FormCreate() {
   Player_->SelectedDevice = DeviceIndexOf(kestrel::Settings.DeviceName);
   Player_->ForceDevice = kestrel::Settings.ForceDevice;
   Player_->DeviceVolume = kestrel::Settings.DeviceVolume;
-  positions_ = std::make_unique<kestrel::TResumePositions>(kestrel::ResumePositionsFile());
 
   try {
     if (!Player_->IsUsingTimeFormat(TIME_FORMAT_MEDIA_TIME)) Player_->SetTimeFormat(TIME_FORMAT_MEDIA_TIME);
@@ -680,7 +692,10 @@ void TfrmVocorder::ProcessMessages() {
 }
 
 void TfrmVocorder::RefocusKeySink() {
-  if (!hwnd_) return;
+  // Not before the window shows: focusing a control of a hidden window
+  // activates it unseen, which held up the start by about 10 ms under Wine.
+  // Create gives the focus once the window is up.
+  if (!hwnd_ || !::IsWindowVisible(hwnd_)) return;
   HWND target = Control(idNull);
   if (timeEditorOpen_) {
     static constexpr int kCarets[] = {idTimeEdit2dCursor, 0, 0, idTimeEdit2cCursor, 0, idTimeEdit2bCursor, 0, 0,

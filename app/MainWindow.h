@@ -71,7 +71,9 @@ public:
   TfrmVocorder& operator=(const TfrmVocorder&) = delete;
 
   // Creates the window (FormCreate runs inside) and shows it.
-  bool Create(HINSTANCE instance);
+  // afterShown runs once the window is on the screen, before the components
+  // and the first recording that can wait for it.
+  bool Create(HINSTANCE instance, const std::function<void()>& afterShown = {});
   HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
   TPlayer* Player() const { return Player_.get(); }
   const std::wstring& FolderPathText() const { return FolderPath; }
@@ -206,9 +208,11 @@ private:
   void OnControlMouse(int id, const BlockMouse& m);
   void CreateControls();
   void LayOutReadouts();
+  void CreateTimeEditor();
   void PlaceTimeEditor();
   void CreateHotKeys();
   void CreateSpeedControls();
+  void CreateSpeedKeys();
   void ShowSpeed();
   void LoadGlyphs();
   void ApplyColourRule();

@@ -7,6 +7,7 @@
 #include "app/About.h"
 #include "app/MainWindow.h"
 #include "app/resource.h"
+#include "base/LateLoad.h"
 #include "recorder/RecMpeg.h"
 #include "base/Files.h"
 #include "base/ScopeExit.h"
@@ -38,7 +39,7 @@ std::optional<std::wstring> ShowOpenFileDialog(HWND owner, const std::wstring& i
   ofn.lpstrInitialDir = initialDir.c_str();
   ofn.lpstrTitle = L"Vložiť súbor MP3";
   ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
+  if (!late::GetOpenFileNameW(&ofn)) return std::nullopt;
   return std::wstring(file);
 }
 

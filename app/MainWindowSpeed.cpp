@@ -12,6 +12,9 @@ void TfrmVocorder::CreateSpeedControls() {
   Player_->SetSpeed(kestrel::Settings.Speed);
   ShowSpeed();
   hints_.Set(Control(idSpeed), kSpeedKeysHint);
+}
+
+void TfrmVocorder::CreateSpeedKeys() {
   // The keys are settings (the page "Prepis"); their defaults are these.
   const struct {
     int key;

@@ -18,9 +18,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (app::ActivateRunningInstance()) return 0;
   bool fromCD = app::StartedFromCD(__argc, __wargv);
   if (app::LoadStartupData(fromCD) != app::StartResult::Run) return 0;
-  // Recording needs an MPEG Layer-3 encoder; ours stands in when the
-  // machine has none.
-  codec::EnsureMp3Encoder();
 
   // The mail client's library, bound before the main window exists. An
   // incomplete one is reported and the program runs on without mail.
@@ -34,7 +31,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   } mapiDone;
 
   app::TfrmVocorder frmVocorder;
-  if (!frmVocorder.Create(instance)) return 0;
+  // Recording needs an MPEG Layer-3 encoder; ours stands in when the
+  // machine has none. Asking the codecs waits until the window shows.
+  if (!frmVocorder.Create(instance, [] { codec::EnsureMp3Encoder(); })) return 0;
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&msg);

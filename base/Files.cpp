@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/LateLoad.h"
 #include "base/WinHandles.h"
 
 namespace files {
@@ -85,13 +86,13 @@ ShellCopyResult ShellCopy(std::wstring_view from, std::wstring_view to, ShellCop
   op.pTo = dst.c_str();
   op.fFlags = FOF_ALLOWUNDO | FOF_FILESONLY;
   if (options.renameOnCollision) op.fFlags |= FOF_RENAMEONCOLLISION | FOF_WANTMAPPINGHANDLE;
-  int r = ::SHFileOperationW(&op);
+  int r = late::SHFileOperationW(&op);
   ShellCopyResult result;
   if (op.hNameMappings) {
     auto* m = static_cast<NameMappings*>(op.hNameMappings);
     if (m->count > 0 && m->items[0].pszNewPath)
       result.newPath.assign(m->items[0].pszNewPath, static_cast<size_t>(m->items[0].cchNewPath));
-    ::SHFreeNameMappings(op.hNameMappings);
+    late::SHFreeNameMappings(op.hNameMappings);
   }
   result.done = r == 0 && !op.fAnyOperationsAborted;
   return result;

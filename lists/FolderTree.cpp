@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/LateLoad.h"
 #include "base/Text.h"
 #include "base/WinHandles.h"
 #include "core/KestrelUtils.h"
@@ -132,7 +133,7 @@ void FileList::Attach(HWND list) {
   list_ = list;
   SHFILEINFOW info{};
   icons_ = reinterpret_cast<HIMAGELIST>(
-      ::SHGetFileInfoW(L".txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+      late::SHGetFileInfoW(L".txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
 }
 
@@ -165,7 +166,7 @@ void FileList::Show(const std::wstring& folder, std::wstring_view masks) {
   int i = 0;
   for (const auto& n : names) {
     SHFILEINFOW info{};
-    ::SHGetFileInfoW(n.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+    late::SHGetFileInfoW(n.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                      SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "base/Files.h"
+#include "base/LateLoad.h"
 #include "base/Text.h"
 #include "core/KestrelUtils.h"
 #include "lists/ListFile.h"
@@ -121,7 +122,7 @@ void SetResumePositionsFile(std::wstring file) { FileOverride() = std::move(file
 
 std::wstring DefaultResumePositionsFile() {
   wchar_t dir[MAX_PATH] = L"";
-  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, dir)) ||
+  if (FAILED(late::SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, dir)) ||
       !*dir)
     return {};
   return IncludeTrailingBackslash(dir) + L"Vocorder\\positions.txt";

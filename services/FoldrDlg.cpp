@@ -4,6 +4,7 @@
 
 #include "base/Text.h"
 #include "services/ShellItems.h"
+#include "base/LateLoad.h"
 
 namespace services {
 
@@ -61,7 +62,7 @@ bool TFolderDialog::Execute() {
 
   // A copy: the owner may replace or free the component while it runs.
   const BrowseFunction browse = browse_;
-  win::ItemIdList chosen(browse ? browse(info) : ::SHBrowseForFolderW(&info));
+  win::ItemIdList chosen(browse ? browse(info) : late::SHBrowseForFolderW(&info));
   if (!session.dialog) return false;  // the component went while the dialog ran
   session_ = nullptr;
   selection_.reset();

@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/LateLoad.h"
+
 namespace services {
 
 using Microsoft::WRL::ComPtr;
@@ -51,19 +53,19 @@ win::ItemIdList ListedChild(IShellFolder* folder, PCUITEMID_CHILD child) {
 
 win::ItemIdList SpecialFolderItems(int csidl) {
   PIDLIST_ABSOLUTE items = nullptr;
-  if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &items))) return {};
+  if (FAILED(late::SHGetSpecialFolderLocation(nullptr, csidl, &items))) return {};
   return win::ItemIdList(items);
 }
 
 win::ItemIdList CloneItems(PCIDLIST_ABSOLUTE items) {
   if (!items) return {};
-  return win::ItemIdList(::ILClone(items));
+  return win::ItemIdList(late::ILClone(items));
 }
 
 std::wstring PathOfItems(PCIDLIST_ABSOLUTE items) {
   if (!items) return {};
   wchar_t path[MAX_PATH] = L"";
-  if (!::SHGetPathFromIDListW(items, path)) return {};
+  if (!late::SHGetPathFromIDListW(items, path)) return {};
   std::wstring result = path;
   // Wine ends the paths of special folders with a backslash; a folder's path
   // carries one only when it is a drive root.
@@ -75,7 +77,7 @@ ULONG AttributesOfItems(PCIDLIST_ABSOLUTE items, ULONG requested) {
   if (!items) return 0;
   ComPtr<IShellFolder> parent;
   PCUITEMID_CHILD child = nullptr;
-  if (FAILED(::SHBindToParent(items, IID_PPV_ARGS(&parent), &child))) return 0;
+  if (FAILED(late::SHBindToParent(items, IID_PPV_ARGS(&parent), &child))) return 0;
   SFGAOF attributes = requested;
   if (FAILED(parent->GetAttributesOf(1, &child, &attributes))) return 0;
   return attributes & requested;
@@ -97,7 +99,7 @@ namespace {
 
 win::ItemIdList RebuildFromListings(PCIDLIST_ABSOLUTE items) {
   ComPtr<IShellFolder> folder;
-  if (FAILED(::SHGetDesktopFolder(&folder))) return CloneItems(items);
+  if (FAILED(late::SHGetDesktopFolder(&folder))) return CloneItems(items);
   std::vector<BYTE> list, single;
   const SHITEMID* id = FirstId(items);
   for (; id->cb != 0 && folder; id = NextId(id)) {
@@ -161,7 +163,7 @@ win::ItemIdList ListedItems(PCIDLIST_ABSOLUTE items) {
 win::ItemIdList FileSystemItems(const std::wstring& path) {
   if (path.empty()) return {};
   ComPtr<IShellFolder> desktop;
-  if (FAILED(::SHGetDesktopFolder(&desktop))) return {};
+  if (FAILED(late::SHGetDesktopFolder(&desktop))) return {};
   std::vector<wchar_t> name(path.begin(), path.end());
   name.push_back(L'\0');
   PIDLIST_RELATIVE items = nullptr;
