@@ -163,33 +163,8 @@ bool SetTextOf(HWND w, const std::wstring& text) {
          r;
 }
 
-namespace {
-
-struct WindowQuery {
-  DWORD pid;
-  const wchar_t* cls;
-  const std::wstring* caption;
-  HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND h, LPARAM p) {
-  auto* q = reinterpret_cast<WindowQuery*>(p);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(h, &owner);
-  wchar_t name[64] = L"";
-  ::GetClassNameW(h, name, 64);
-  if (owner != q->pid || !::IsWindowVisible(h) || (q->cls && ::lstrcmpiW(name, q->cls) != 0)) return TRUE;
-  if (services_test::WindowText(h) != *q->caption) return TRUE;
-  q->found = h;
-  return FALSE;
-}
-
-}  // namespace
-
 HWND WindowOf(DWORD pid, const wchar_t* cls, const std::wstring& caption) {
-  WindowQuery q{pid, cls, &caption, nullptr};
-  ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&q));
-  return q.found;
+  return services_test::FindWindowOf(pid, cls, caption);
 }
 
 HWND WaitForWindowOf(DWORD pid, const wchar_t* cls, const std::wstring& caption, std::chrono::milliseconds timeout) {

@@ -80,19 +80,20 @@ BOOL CALLBACK MatchProcess(HWND w, LPARAM lp) {
   return TRUE;
 }
 
-struct FindOwn {
+struct FindOf {
+  DWORD pid;
   const wchar_t* cls;
   const std::wstring* caption;
   HWND found;
 };
 
-BOOL CALLBACK MatchOwn(HWND w, LPARAM lp) {
-  auto* f = reinterpret_cast<FindOwn*>(lp);
+BOOL CALLBACK MatchOf(HWND w, LPARAM lp) {
+  auto* f = reinterpret_cast<FindOf*>(lp);
   DWORD pid = 0;
   ::GetWindowThreadProcessId(w, &pid);
   wchar_t cls[64] = L"";
   ::GetClassNameW(w, cls, 64);
-  if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(w) && ::lstrcmpiW(cls, f->cls) == 0 &&
+  if (pid == f->pid && ::IsWindowVisible(w) && (!f->cls || ::lstrcmpiW(cls, f->cls) == 0) &&
       WindowText(w) == *f->caption) {
     f->found = w;
     return FALSE;
@@ -133,10 +134,14 @@ FocusedNotepad::~FocusedNotepad() {
 
 bool FocusedNotepad::focused() const { return window_ && ::GetForegroundWindow() == window_; }
 
-HWND FindOwnWindow(const wchar_t* className, const std::wstring& caption) {
-  FindOwn f{className, &caption, nullptr};
-  ::EnumWindows(MatchOwn, reinterpret_cast<LPARAM>(&f));
+HWND FindWindowOf(DWORD pid, const wchar_t* className, const std::wstring& caption) {
+  FindOf f{pid, className, &caption, nullptr};
+  ::EnumWindows(MatchOf, reinterpret_cast<LPARAM>(&f));
   return f.found;
+}
+
+HWND FindOwnWindow(const wchar_t* className, const std::wstring& caption) {
+  return FindWindowOf(::GetCurrentProcessId(), className, caption);
 }
 
 std::wstring WindowText(HWND w) {

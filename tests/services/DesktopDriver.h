@@ -38,7 +38,9 @@ private:
   HWND window_ = nullptr;
 };
 
-// A visible top-level window of this process with this class and caption.
+// A visible top-level window of the process with the class (any when null)
+// and caption; of this process.
+HWND FindWindowOf(DWORD pid, const wchar_t* className, const std::wstring& caption);
 HWND FindOwnWindow(const wchar_t* className, const std::wstring& caption);
 
 std::wstring WindowText(HWND w);
