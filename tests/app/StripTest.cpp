@@ -224,6 +224,17 @@ TEST_F(Strip, NextMovesOnIntoTheNextFolder) {
   EXPECT_EQ(window->Player()->FileName(), other.file(L"x.mp3"));
 }
 
+namespace {
+HWND s_main;
+// A timer callback is called by the system, so it has the system's calling
+// convention (a lambda would not convert to it in the 32-bit build).
+void CALLBACK ClickPlayLater(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  ::PostMessageW(s_main, WM_COMMAND, MAKEWPARAM(app::idPlay, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(s_main, app::idPlay)));
+}
+}  // namespace
+
 // A play during the wait of a delayed start cancels it: the chosen
 // recording plays at once and is not opened again when the wait ends.
 TEST_F(Strip, PlayCancelsAPendingDelayedStart) {
@@ -232,13 +243,8 @@ TEST_F(Strip, PlayCancelsAPendingDelayedStart) {
   UseList({Recording(recs, L"a.mp3", L"speechrec.mp3"), Recording(recs, L"b.mp3", L"speechrec.mp3")});
   MakeWindow();
   // The play button is clicked 300 ms into the wait.
-  static HWND s_main;
   s_main = window->Handle();
-  const UINT_PTR timer = ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    ::PostMessageW(s_main, WM_COMMAND, MAKEWPARAM(app::idPlay, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(s_main, app::idPlay)));
-  });
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 300, ClickPlayLater);
   const auto start = std::chrono::steady_clock::now();
   Click(app::idNext);
   ::KillTimer(nullptr, timer);
