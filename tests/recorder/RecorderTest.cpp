@@ -390,7 +390,7 @@ TEST(RecordingWindow, QuickPausesKeepRecordingAndNoButtonActsWhileASaveIsUnderWa
   testing_support::MessageSeam boxes;
   TFRecMpeg rec(nullptr);
   size_t before = 0, after = 0;
-  auto old = recorder::SetInputPresenter([&](HWND, auto, auto, auto) {
+  auto old = win::SetInputPresenter([&](HWND, auto, auto, auto) {
     before = ReadBytes(rec.TemporaryFile()).size();
     // "Štart" while the dictation is being saved would truncate it.
     ::SendMessageW(rec.Handle(), WM_COMMAND, MAKEWPARAM(TFRecMpeg::idBitBtn1, BN_CLICKED), 0);
@@ -409,7 +409,7 @@ TEST(RecordingWindow, QuickPausesKeepRecordingAndNoButtonActsWhileASaveIsUnderWa
     EXPECT_TRUE(WaitFor([&] { return rec.RecordedBytes() > recorded + 4096; }, 3000)) << "recording stalled";
     Click(rec, TFRecMpeg::idButton1);
   });
-  recorder::SetInputPresenter(std::move(old));
+  win::SetInputPresenter(std::move(old));
   EXPECT_GT(before, 1000u);
   EXPECT_EQ(after, before) << "a button acted during the save";
   const std::wstring saved = lists.dir.file(L"pocas.mp3");

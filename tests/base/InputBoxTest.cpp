@@ -2,7 +2,7 @@
 // Enter accepts what was typed, Esc cancels, and the box is made once.
 #include <gtest/gtest.h>
 
-#include "recorder/InputBox.h"
+#include "base/InputBox.h"
 #include "support/DialogDriver.h"
 
 using testing_support::DialogDriver;
@@ -13,7 +13,7 @@ constexpr int kEdit = 100, kPrompt = 101;
 
 std::optional<std::wstring> Ask(const DialogDriver::Script& script, HWND* shown = nullptr) {
   std::optional<std::wstring> answer;
-  DialogDriver::Run([&] { answer = recorder::InputQuery(nullptr, L"Zvukový záznam", L"Uveďte názov", L"old"); },
+  DialogDriver::Run([&] { answer = win::InputQuery(nullptr, L"Zvukový záznam", L"Uveďte názov", L"old"); },
                     [&](DialogDriver& d) {
                       if (shown) *shown = d.Window();
                       EXPECT_EQ(d.Caption(), L"Zvukový záznam");
