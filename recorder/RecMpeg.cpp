@@ -210,13 +210,14 @@ void TFRecMpeg::BitBtn1Click() {
 bool TFRecMpeg::SettleBeforeStart() {
   BeginBusy();
   ScopeExit done([this] { EndBusy(); });
-  const int answer = Ask(recorder::texts::kAskSaveBeforeStart, MB_YESNOCANCEL | MB_ICONQUESTION);
+  // Only an explicit Yes throws it away; Enter saves it first.
+  const int answer = Ask(recorder::texts::kAskBeforeStart, MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
   if (boxesCancelled_) return false;
-  if (answer == IDNO) {
+  if (answer == IDYES) {
     Discard();
     return true;
   }
-  return answer == IDYES && SaveDictation() == recorder::TSaved::Saved;
+  return answer == IDNO && SaveDictation() == recorder::TSaved::Saved;
 }
 
 void TFRecMpeg::WaveInData(void* data, uint32_t size) {

@@ -30,8 +30,9 @@ inline std::wstring RecordingFailed(const std::wstring& what) {
   return L"Nahrávanie sa zastavilo pre chybu: " + what + L"\nČo sa nahralo, môžete uložiť.";
 }
 inline constexpr wchar_t kAskSaveOnQuit[] = L"Diktát nie je uložený. Uložiť ho?";
-inline constexpr wchar_t kAskSaveBeforeStart[] =
-    L"Predchádzajúci diktát nie je uložený.\nUložiť ho pred novým nahrávaním? (Nie: zahodí sa.)";
+inline constexpr wchar_t kAskBeforeStart[] =
+    L"Predchádzajúci diktát nie je uložený. Zahodiť ho?\n"
+    L"Áno: zahodí sa a začne sa nové nahrávanie.\nNie: najprv ho uložíte.\nZrušiť: nič sa nezmení.";
 inline constexpr wchar_t kAskSaveLeftover[] =
     L"Našiel sa neuložený diktát z minulého spustenia.\nUložiť ho? (Nie: zahodí sa.)";
 inline std::wstring LeftoverSetAside(const std::wstring& file) {

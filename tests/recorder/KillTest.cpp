@@ -50,31 +50,54 @@ TEST(Killed, RecordingChild) {
   }
 }
 
+// The recording child started from this executable; its window once it
+// records.
+struct Child {
+  explicit Child(const std::wstring& report) {
+    wchar_t exe[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_filter=Killed.RecordingChild";
+    ::SetEnvironmentVariableW(kReportVariable, report.c_str());
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    ::SetEnvironmentVariableW(kReportVariable, nullptr);
+    if (started && WaitFor([&] { return ReadReport(report) > 0; }, 20000))
+      ::EnumWindows(FindWindow, reinterpret_cast<LPARAM>(this));
+  }
+  ~Child() {
+    ::TerminateProcess(pi.hProcess, 1);
+    ::WaitForSingleObject(pi.hProcess, 10000);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+  }
+  static BOOL CALLBACK FindWindow(HWND h, LPARAM self) {
+    auto* child = reinterpret_cast<Child*>(self);
+    DWORD process = 0;
+    wchar_t cls[32] = L"";
+    ::GetWindowThreadProcessId(h, &process);
+    ::GetClassNameW(h, cls, 32);
+    if (process == child->pi.dwProcessId && std::wstring(cls) == L"TFRecMpeg") child->window = h;
+    return TRUE;
+  }
+  BOOL started = FALSE;
+  PROCESS_INFORMATION pi{};
+  HWND window = nullptr;
+};
+
 TEST(Killed, AKilledRecordingPlaysToNearItsEndAndTheNextStartOffersIt) {
   if (!Report().empty()) GTEST_SKIP();
   testing_support::ScratchDir dir;
   const std::wstring report = dir.file(L"recorded.txt");
   const std::wstring temp = recorder::TemporaryRecordingName();
   ::DeleteFileW(temp.c_str());
-
-  wchar_t exe[MAX_PATH];
-  ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_filter=Killed.RecordingChild";
-  ::SetEnvironmentVariableW(kReportVariable, report.c_str());
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-  ::SetEnvironmentVariableW(kReportVariable, nullptr);
-  ASSERT_TRUE(started);
-  ASSERT_TRUE(WaitFor([&] { return ReadReport(report) > 0; }, 20000)) << "the child never recorded";
-  ::Sleep(20000);
-  const uint64_t recorded = ReadReport(report);
-  ::TerminateProcess(pi.hProcess, 1);
-  ::WaitForSingleObject(pi.hProcess, 10000);
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
-
+  uint64_t recorded = 0;
+  {
+    Child child(report);
+    ASSERT_TRUE(child.window) << "the child never recorded";
+    ::Sleep(20000);
+    recorded = ReadReport(report);
+  }
   const std::string bytes = testing_support::ReadBytes(temp);
   wave_test::RiffLayout layout = wave_test::ParseRiff(bytes);
   ASSERT_TRUE(layout.valid) << "the temporary file is no RIFF WAVE file";
@@ -96,4 +119,44 @@ TEST(Killed, AKilledRecordingPlaysToNearItsEndAndTheNextStartOffersIt) {
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.last().text, recorder::texts::kAskSaveLeftover);
   EXPECT_FALSE(testing_support::FileExists(temp)) << "discarded when the user says so";
+}
+
+TEST(Killed, LogOffWhileRecordingCompletesTheDictationWithoutAskingAndTheNextStartOffersIt) {
+  if (!Report().empty()) GTEST_SKIP();
+  testing_support::ScratchDir dir;
+  const std::wstring report = dir.file(L"recorded.txt");
+  const std::wstring temp = recorder::TemporaryRecordingName();
+  ::DeleteFileW(temp.c_str());
+  uint64_t recorded = 0;
+  {
+    Child child(report);
+    ASSERT_TRUE(child.window) << "the child never recorded";
+    ASSERT_TRUE(WaitFor([&] { return ReadReport(report) > 3 * 11025; }, 20000));
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(child.window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer))
+        << "held up, by a question perhaps";
+    EXPECT_EQ(answer, TRUE);
+    ASSERT_TRUE(::SendMessageTimeoutW(child.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer));
+    // The system ends the process after this; the child's last report
+    // follows within its 50 ms round.
+    ULONGLONG since = ::GetTickCount64();
+    WaitFor([&] {
+      const uint64_t now = ReadReport(report);
+      if (now != recorded) recorded = now, since = ::GetTickCount64();
+      return ::GetTickCount64() - since > 300;
+    });
+  }
+  const std::string bytes = testing_support::ReadBytes(temp);
+  wave_test::RiffLayout layout = wave_test::ParseRiff(bytes);
+  ASSERT_TRUE(layout.valid && layout.Find("data"));
+  EXPECT_EQ(layout.Find("data")->offset + layout.Find("data")->size, bytes.size()) << "sizes not completed";
+  const double decodedSeconds = wave_test::DecodePcm(temp).size() / 11025.0;
+  EXPECT_GE(decodedSeconds, recorded / 11025.0 - 0.5) << "the write-behind buffer was lost";
+
+  testing_support::MessageSeam boxes;
+  boxes.answers = {IDNO};
+  TFRecMpeg rec(nullptr);
+  EXPECT_FALSE(rec.OfferLeftover());
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.last().text, recorder::texts::kAskSaveLeftover);
 }
