@@ -32,7 +32,7 @@ std::optional<std::wstring> Ask(const DialogDriver::Script& script, HWND* shown 
 
 }  // namespace
 
-TEST(InputBox, EnterAcceptsTheTypedNameAndEscCancels) {
+TEST(InputBox, EnterAcceptsTheTypedNameAndEscOrTheProgramsEndCancels) {
   HWND first = nullptr, second = nullptr;
   EXPECT_EQ(Ask(
                 [](DialogDriver& d) {
@@ -55,4 +55,10 @@ TEST(InputBox, EnterAcceptsTheTypedNameAndEscCancels) {
 
   EXPECT_EQ(Ask([](DialogDriver& d) { d.Press(IDCANCEL); }), std::nullopt);
   EXPECT_EQ(Ask([](DialogDriver& d) { d.Press(IDOK); }), std::optional<std::wstring>(L"old"));
+  // The program closing under it ends it as Cancel does, whatever was typed.
+  EXPECT_EQ(Ask([](DialogDriver& d) {
+              d.SetText(kEdit, L"typed");
+              win::CancelInputQuery();
+            }),
+            std::nullopt);
 }
