@@ -350,7 +350,9 @@ bool TFRecMpeg::CloseQuery() {
   BeginBusy();
   ScopeExit done([this] { EndBusy(); });
   if (WaveIn->IsActive() || WaveOut->IsActive()) FinishRecording();
-  if (unsaved_ && ContentOf(tempFile_) != TContent::Sound) Discard();
+  // One without a single sample is no dictation; one that cannot be read
+  // is still asked about.
+  if (unsaved_ && ContentOf(tempFile_) == TContent::Empty) Discard();
   while (unsaved_) {
     const int answer = Ask(recorder::texts::kAskSaveOnQuit, MB_YESNOCANCEL | MB_ICONQUESTION);
     // The close box, a second close request or a list or copy that failed:

@@ -23,11 +23,11 @@ bool IsDeviceName(std::wstring_view base) {
   // and "com1 " name devices too.
   base = base.substr(0, base.find(L'.'));
   while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
-  const std::wstring upper = text::LowerAscii(base);
+  const std::wstring name = text::LowerAscii(base);
   for (const wchar_t* device : {L"con", L"prn", L"aux", L"nul"})
-    if (upper == device) return true;
-  return upper.size() == 4 && (upper.starts_with(L"com") || upper.starts_with(L"lpt")) && upper[3] >= L'1' &&
-         upper[3] <= L'9';
+    if (name == device) return true;
+  return name.size() == 4 && (name.starts_with(L"com") || name.starts_with(L"lpt")) && name[3] >= L'1' &&
+         name[3] <= L'9';
 }
 
 }  // namespace

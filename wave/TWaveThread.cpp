@@ -15,7 +15,19 @@ TWaveThread::TWaveThread(THandler handler, TFailureHandler onFailure)
   if (thread_) ::SetThreadPriority(thread_.get(), THREAD_PRIORITY_ABOVE_NORMAL);
 }
 
-TWaveThread::~TWaveThread() = default;
+TWaveThread::~TWaveThread() {
+  if (!thread_ || freesItself_) return;
+  RequestEnd();
+  ::WaitForSingleObject(thread_.get(), INFINITE);
+}
+
+void TWaveThread::RequestEnd() {
+  {
+    win::Lock lock(queueLock_);
+    terminate_ = true;
+  }
+  ::SetEvent(wake_.get());
+}
 
 void TWaveThread::Post(UINT code, WAVEHDR* header) {
   {
@@ -63,20 +75,13 @@ bool TWaveThread::WaitIdle(DWORD ms) {
 }
 
 void TWaveThread::End(std::unique_ptr<TWaveThread> thread) {
-  if (!thread || !thread->thread_) return;
-  {
-    win::Lock lock(thread->queueLock_);
-    thread->terminate_ = true;
-  }
-  ::SetEvent(thread->wake_.get());
-  if (thread->OnWorker()) {
-    // The worker cannot wait for itself: it frees the object once the
-    // event that is ending it has returned.
-    thread->freesItself_ = true;
-    thread.release();
-    return;
-  }
-  ::WaitForSingleObject(thread->thread_.get(), INFINITE);
+  // From another thread the destructor waits for the worker.
+  if (!thread || !thread->thread_ || !thread->OnWorker()) return;
+  // The worker cannot wait for itself: it frees the object once the event
+  // that is ending it has returned.
+  thread->RequestEnd();
+  thread->freesItself_ = true;
+  thread.release();
 }
 
 DWORD WINAPI TWaveThread::Run(void* self) {

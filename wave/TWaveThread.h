@@ -25,7 +25,7 @@ public:
 
   // Starts at once, above normal priority; `handler` runs each notification.
   TWaveThread(THandler handler, TFailureHandler onFailure);
-  // Only through End: the object may have to outlive its owner.
+  // Ends the worker after the event under way and waits for it.
   ~TWaveThread();
   TWaveThread(const TWaveThread&) = delete;
   TWaveThread& operator=(const TWaveThread&) = delete;
@@ -56,6 +56,7 @@ private:
   static DWORD WINAPI Run(void* self);
   void Loop();
   void Report(const std::string& what);
+  void RequestEnd();
 
   THandler handler_;
   TFailureHandler onFailure_;
