@@ -86,6 +86,7 @@ ShellCopyResult ShellCopy(std::wstring_view from, std::wstring_view to, ShellCop
   op.pTo = dst.c_str();
   op.fFlags = FOF_ALLOWUNDO | FOF_FILESONLY;
   if (options.renameOnCollision) op.fFlags |= FOF_RENAMEONCOLLISION | FOF_WANTMAPPINGHANDLE;
+  if (options.replace) op.fFlags |= FOF_NOCONFIRMATION;
   int r = late::SHFileOperationW(&op);
   ShellCopyResult result;
   if (op.hNameMappings) {

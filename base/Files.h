@@ -23,6 +23,8 @@ struct ShellCopyOptions {
   bool renameOnCollision = false;
   // ";" in either path separates paths, as in the shell's path lists.
   bool semicolonsSeparate = false;
+  // An existing target is replaced without asking (the caller has asked).
+  bool replace = false;
 };
 struct ShellCopyResult {
   bool done = false;      // the shell reported success and nothing was aborted

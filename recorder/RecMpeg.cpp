@@ -2,14 +2,18 @@
 
 #include <commctrl.h>
 
-#include "base/Files.h"
-#include "base/Registry.h"
-#include "base/Text.h"
+#include <optional>
+#include <string_view>
+
+#include "audio/UDSMemoryStream.h"
 #include "audio/UDSWaveStream.h"
+#include "base/Files.h"
+#include "base/InputBox.h"
+#include "base/ScopeExit.h"
+#include "base/Text.h"
 #include "core/KestrelErrors.h"
 #include "core/KestrelUtils.h"
 #include "lists/ListFile.h"
-#include "recorder/InputBox.h"
 #include "recorder/RecTexts.h"
 
 namespace {
@@ -51,33 +55,38 @@ HFONT MakeFont(const wchar_t* face, int height, bool bold) {
   return ::CreateFontW(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
 }
 
-void PumpWaiting() {
-  MSG m;
-  while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&m);
-    ::DispatchMessageW(&m);
-  }
-}
-
-// The text of a file that cannot be opened, as the standard file-open
-// failure reads.
-std::wstring FileOpenError(const std::wstring& path) {
-  DWORD code = ::GetLastError();
+std::wstring SystemText(DWORD code) {
   wchar_t* sys = nullptr;
   ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code ? code : ERROR_FILE_NOT_FOUND, 0, reinterpret_cast<wchar_t*>(&sys), 0, nullptr);
-  std::wstring reason = sys ? std::wstring(text::TrimRight(sys)) : std::wstring();
+                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&sys), 0, nullptr);
+  std::wstring text = sys ? std::wstring(text::TrimRight(sys)) : L"(" + text::FromInt(code) + L")";
   if (sys) ::LocalFree(sys);
-  return L"Cannot open file \"" + path + L"\". " + reason;
+  return text;
 }
 
-// Whether a recording file holds any sample data; false for one that cannot
-// be read as a RIFF WAVE file.
-bool HoldsSound(const std::wstring& path) {
-  std::unique_ptr<TDSMMIOWaveStream> file = TDSMMIOWaveStream::OpenFile(path);
-  if (!file) return false;
+enum class TContent { Sound, Empty, Unreadable };
+
+// What a recording file holds. Read through memory rather than by name, so
+// that a folder whose name the ANSI code page cannot spell still reads.
+TContent ContentOf(const std::wstring& path) {
+  std::optional<std::string> bytes = files::ReadAll(path);
+  if (!bytes) return TContent::Unreadable;
+  if (bytes->empty()) return TContent::Empty;
+  TDSMemoryStream memory(std::move(*bytes));
+  std::unique_ptr<TDSMMIOWaveStream> file = TDSMMIOWaveStream::OpenOnStream(memory);
+  if (!file) return TContent::Unreadable;
   char probe[64];
-  return file->Read(TDSArea(probe, sizeof probe)) > 0;
+  const int32_t n = file->Read(TDSArea(probe, sizeof probe));
+  return n > 0 ? TContent::Sound : n == 0 ? TContent::Empty : TContent::Unreadable;
+}
+
+// A box of the system that the window owns (the message boxes).
+BOOL CALLBACK EndOwnedBox(HWND box, LPARAM owner) {
+  wchar_t cls[16] = L"";
+  ::GetClassNameW(box, cls, 16);
+  if (::GetWindow(box, GW_OWNER) == reinterpret_cast<HWND>(owner) && std::wstring_view(cls) == L"#32770")
+    ::EndDialog(box, IDCANCEL);
+  return TRUE;
 }
 
 }  // namespace
@@ -99,6 +108,16 @@ TFRecMpeg::TFRecMpeg(HWND owner) : TDialog(kWindow) {
   WaveOut->SetStereo(TStereo::disable);
   WaveOut->SetBits(TBits::_8);
   WaveOut->SetSaveFormat(TSaveFormat::MP3);
+  // What a worker throws ends the recording, as a failed write does.
+  for (wave::TWaveDevice* device : {static_cast<wave::TWaveDevice*>(WaveIn.get()),
+                                    static_cast<wave::TWaveDevice*>(WaveOut.get())})
+    device->OnFailure = [this](const std::string& what) {
+      {
+        win::Lock lock(failureLock_);
+        failure_ = text::FromAnsi(what);
+      }
+      if (!stopped_.exchange(true)) ::PostMessageW(hwnd_, kStoppedMessage, 0, 0);
+    };
 
   tempFile_ = recorder::TemporaryRecordingName();
   for (win::HeapBlock& b : buffers_) b.reset(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, kBufferSize));
@@ -139,20 +158,13 @@ void TFRecMpeg::SetTimer1(bool enabled) {
 }
 
 int TFRecMpeg::BufferIndex(const void* data) const {
-  for (int i = 0; i < 2; ++i)
+  for (int i = 0; i < kBuffers; ++i)
     if (data == buffers_[i].get()) return i;
   return -1;
 }
 
-void TFRecMpeg::QueueBuffer(int i) {
-  // A buffer is queued again exactly when it came back: a pause and resume
-  // within one buffer's time must not queue one the device still holds.
-  win::Lock lock(queueLock_);
-  if (queued_[i]) return;
-  queued_[i] = WaveIn->AddBuffer(buffers_[i].get(), kBufferSize) == MMSYSERR_NOERROR;
-}
-
-int TFRecMpeg::Ask(const wchar_t* text, UINT type) {
+int TFRecMpeg::Ask(const std::wstring& text, UINT type) {
+  if (boxesCancelled_) return IDCANCEL;
   return kestrel::ShowMessageBox(hwnd_, text, recorder::texts::kCaption, type);
 }
 
@@ -163,24 +175,22 @@ void TFRecMpeg::ShowClock() {
 }
 
 void TFRecMpeg::BitBtn1Click() {
+  if (unsaved_ && !SettleBeforeStart()) return;
   WaveIn->SetDeviceID(0);
   WaveOut->SetSaveFormat(TSaveFormat::MP3);
   WaveOut->SetStereo(TStereo::disable);
   WaveIn->SetStereo(TStereo::disable);
   WaveOut->SetSaveToFile(tempFile_);
-  // Without a file there is nothing to record into: say so rather than run
-  // the counters over a recording that is not being kept.
+  // Without a file there is nothing to record into: say why rather than
+  // run the counters over a recording that is not being kept.
   if (WaveOut->SaveToFile().empty()) {
-    Ask(recorder::texts::kNoEncoder, MB_OK | MB_ICONSTOP);
+    const DWORD error = WaveOut->SaveError();
+    Ask(error ? recorder::texts::CannotCreate(tempFile_, SystemText(error)) : recorder::texts::kNoEncoder,
+        MB_OK | MB_ICONSTOP);
     return;
   }
-  {
-    win::Lock lock(queueLock_);
-    queued_[0] = queued_[1] = false;
-  }
-  paused_ = false;
   closingInput_ = false;
-  writeFailed_ = false;
+  stopped_ = false;
   recordedBytes_ = 0;
   if (WaveIn->Open() != MMSYSERR_NOERROR) {
     WaveOut->Close();
@@ -191,63 +201,87 @@ void TFRecMpeg::BitBtn1Click() {
   clock_.Reset();
   ShowClock();
   SetTimer1(true);
-  QueueBuffer(0);
-  QueueBuffer(1);
+  for (win::HeapBlock& b : buffers_) WaveIn->AddBuffer(b.get(), kBufferSize);
   ::EnableWindow(Item(idBitBtn1), FALSE);
   ::EnableWindow(Item(idButton1), TRUE);
   ::EnableWindow(Item(idStop), TRUE);
 }
 
+bool TFRecMpeg::SettleBeforeStart() {
+  BeginBusy();
+  ScopeExit done([this] { EndBusy(); });
+  // Only an explicit Yes throws it away; Enter saves it first.
+  const int answer = Ask(recorder::texts::kAskBeforeStart, MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+  if (boxesCancelled_) return false;
+  if (answer == IDYES) {
+    Discard();
+    return true;
+  }
+  return answer == IDNO && SaveDictation() == recorder::TSaved::Saved;
+}
+
 void TFRecMpeg::WaveInData(void* data, uint32_t size) {
   const int i = BufferIndex(data);
-  if (i < 0) return;
-  {
-    win::Lock lock(queueLock_);
-    queued_[i] = false;
+  if (i < 0 || stopped_) return;
+  // Everything that comes back holds sound captured while recording: the
+  // buffer a pause or the close returns too.
+  if (size > 0) {
+    const MMRESULT r = WaveOut->Write(data, size);
+    if (r == TWaveOut::kWriteFailed) {
+      if (!stopped_.exchange(true)) ::PostMessageW(hwnd_, kStoppedMessage, 0, 0);
+      return;
+    }
+    if (r == MMSYSERR_NOERROR) recordedBytes_ += size;
   }
-  if (paused_ || writeFailed_) return;
-  MMRESULT r = WaveOut->Write(data, size);
-  if (r == TWaveOut::kWriteFailed) {
-    writeFailed_ = true;
-    ::PostMessageW(hwnd_, kWriteFailedMessage, 0, 0);
-    return;
-  }
-  if (r == MMSYSERR_NOERROR) recordedBytes_ += size;
-  if (!closingInput_) QueueBuffer(i);
+  if (!closingInput_) WaveIn->AddBuffer(data, kBufferSize);
 }
 
 void TFRecMpeg::StopClick() {
+  // Paused, the device keeps its buffers; the one being filled comes back
+  // with the sound from before the pause.
   const bool down = StopDown();
-  paused_ = down;
   SetTimer1(!down);
-  if (!down) {
-    QueueBuffer(0);
-    QueueBuffer(1);
-  }
+  if (down)
+    WaveIn->Pause();
+  else
+    WaveIn->Resume();
 }
 
 void TFRecMpeg::FinishRecording() {
   closingInput_ = true;
   WaveIn->Close();
   WaveOut->Close();
-  paused_ = false;
+  clock_.Reset();
+  ShowClock();
   SetTimer1(false);
   ::SendMessageW(Item(idStop), BM_SETCHECK, BST_UNCHECKED, 0);
   ::EnableWindow(Item(idStop), FALSE);
-  ::EnableWindow(Item(idBitBtn1), FALSE);
+  ::EnableWindow(Item(idBitBtn1), TRUE);
   ::EnableWindow(Item(idButton1), unsaved_ ? TRUE : FALSE);
 }
 
-void TFRecMpeg::WriteFailed() {
+void TFRecMpeg::RecordingStopped() {
   if (busy_) {
-    // A save or a stop is closing the devices anyway; told once it is done.
-    failurePending_ = true;
+    // A save or a question is under way; told once it is done.
+    stopPending_ = true;
     return;
   }
-  busy_ = true;
+  std::wstring failure;
+  {
+    win::Lock lock(failureLock_);
+    failure.swap(failure_);
+  }
   FinishRecording();
-  busy_ = false;
-  Ask(recorder::texts::kWriteFailed, MB_OK | MB_ICONSTOP);
+  BeginBusy();
+  ScopeExit done([this] { EndBusy(); });
+  Ask(failure.empty() ? std::wstring(recorder::texts::kWriteFailed) : recorder::texts::RecordingFailed(failure),
+      MB_OK | MB_ICONSTOP);
+}
+
+void TFRecMpeg::EndSession() {
+  // Log-off or shutdown: the recording is completed and kept for the next
+  // start, which offers it; nothing is asked, the process ends after this.
+  if (WaveIn->IsActive() || WaveOut->IsActive()) FinishRecording();
 }
 
 void TFRecMpeg::Timer1Timer() {
@@ -258,71 +292,47 @@ void TFRecMpeg::Timer1Timer() {
 
 void TFRecMpeg::EndBusy() {
   busy_ = false;
-  if (failurePending_) {
-    failurePending_ = false;
-    ::PostMessageW(hwnd_, kWriteFailedMessage, 0, 0);
+  if (stopPending_) {
+    stopPending_ = false;
+    ::PostMessageW(hwnd_, kStoppedMessage, 0, 0);
   }
+  if (boxesCancelled_) {
+    boxesCancelled_ = false;
+    if (Owner()) ::PostMessageW(Owner(), WM_CLOSE, 0, 0);
+  }
+}
+
+void TFRecMpeg::CancelBoxes() {
+  boxesCancelled_ = true;
+  win::CancelInputQuery();
+  ::EnumThreadWindows(::GetCurrentThreadId(), EndOwnedBox, reinterpret_cast<LPARAM>(hwnd_));
 }
 
 void TFRecMpeg::Button1Click() {
   // A list that cannot be read stops here, and the recording goes on.
-  const std::wstring listFile = recorder::CurrentListFile();
-  if (!kestrel::ReadListFile(listFile)) {
-    kestrel::ShowMessageBox(hwnd_, FileOpenError(listFile), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
-    return;
-  }
-  // Nothing may act until the save is done: closing the devices lets window
-  // messages run, and a "Štart" then would truncate the file being saved.
-  busy_ = true;
+  if (!recorder::CheckListFile(hwnd_)) return;
+  // Nothing may act until the save is done.
+  BeginBusy();
+  ScopeExit done([this] { EndBusy(); });
   for (int id : {idBitBtn1, idStop, idButton1, idBitBtn2}) ::EnableWindow(Item(id), FALSE);
-  ::SendMessageW(Item(idStop), BM_SETCHECK, BST_UNCHECKED, 0);
-  clock_.Reset();
-  ShowClock();
-  SetTimer1(false);
   HCURSOR old = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-  closingInput_ = true;
-  WaveIn->Close();
-  WaveOut->Close();
-  paused_ = false;
+  FinishRecording();
   ::SetCursor(old);
-  const TSaved saved = SaveRecording();
-  if (saved == TSaved::Failed) {
-    // The list could not be read: the recording stays in hand.
-    ::EnableWindow(Item(idButton1), TRUE);
-  } else {
-    ::EnableWindow(Item(idBitBtn1), TRUE);
-  }
+  SaveDictation();
+  ::EnableWindow(Item(idBitBtn1), TRUE);
+  ::EnableWindow(Item(idButton1), unsaved_ ? TRUE : FALSE);
   ::EnableWindow(Item(idBitBtn2), TRUE);
-  EndBusy();
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-TFRecMpeg::TSaved TFRecMpeg::SaveRecording() {
-  const std::wstring listFile = recorder::CurrentListFile();
-  std::optional<std::vector<std::wstring>> lines = kestrel::ReadListFile(listFile);
-  if (!lines) {
-    kestrel::ShowMessageBox(hwnd_, FileOpenError(listFile), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
-    return TSaved::Failed;
-  }
-  const std::wstring folder =
-      recorder::RecordingsFolder(*lines, reg::UserStore().Read(L"Dir_MP3s"), reg::DocumentsFolder());
-  if (!kestrel::FileExists(tempFile_)) return TSaved::Cancelled;
-  std::optional<std::wstring> answer =
-      recorder::InputQuery(hwnd_, recorder::texts::kNameCaption, recorder::texts::kNamePrompt, L"");
-  if (!answer || answer->empty()) return TSaved::Cancelled;
-  const std::wstring target = recorder::TargetName(folder, *answer);
-
-  HCURSOR old = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-  PumpWaiting();
-  files::ShellCopy(tempFile_, target);
-  const bool copied = kestrel::FileExists(target);
-  if (copied) {
-    // A failed append has been reported; the list stays as it was.
-    kestrel::AppendListLine(listFile, target);
-    unsaved_ = false;
-  }
-  ::SetCursor(old);
-  return copied ? TSaved::Saved : TSaved::Cancelled;
+recorder::TSaved TFRecMpeg::SaveDictation() {
+  recorder::TDictationSaver saver(
+      hwnd_, [this](const std::wstring& text, UINT type) { return Ask(text, type); },
+      [this] { return boxesCancelled_; });
+  const recorder::TSaved saved = saver.Save(tempFile_);
+  // Only a copy that is complete and listed lets the temporary file go.
+  if (saved == recorder::TSaved::Saved) Discard();
+  return saved;
 }
 
 void TFRecMpeg::Discard() {
@@ -333,59 +343,75 @@ void TFRecMpeg::Discard() {
 }
 
 bool TFRecMpeg::CloseQuery() {
-  if (busy_) return false;
-  busy_ = true;
+  if (busy_) {
+    CancelBoxes();
+    return false;
+  }
+  BeginBusy();
+  ScopeExit done([this] { EndBusy(); });
   if (WaveIn->IsActive() || WaveOut->IsActive()) FinishRecording();
-  if (unsaved_ && !HoldsSound(tempFile_)) Discard();
-  bool close = true;
+  // One without a single sample is no dictation; one that cannot be read
+  // is still asked about.
+  if (unsaved_ && ContentOf(tempFile_) == TContent::Empty) Discard();
   while (unsaved_) {
     const int answer = Ask(recorder::texts::kAskSaveOnQuit, MB_YESNOCANCEL | MB_ICONQUESTION);
+    // The close box, a second close request or a list or copy that failed:
+    // the program stays, with the dictation.
+    if (boxesCancelled_ || answer == IDCANCEL) return false;
     if (answer == IDNO) {
       Discard();
-    } else if (answer != IDYES || SaveRecording() == TSaved::Failed) {
-      // The close box (or a list that cannot be read): the program stays.
-      close = false;
-      break;
+    } else if (SaveDictation() == recorder::TSaved::Failed || boxesCancelled_) {
+      return false;
     }
     // A cancelled name prompt asks again.
   }
-  if (!unsaved_) Discard();
-  EndBusy();
-  return close;
+  return true;
 }
 
 bool TFRecMpeg::OfferLeftover() {
+  // One left at the place earlier versions used is offered from the new one.
+  const std::wstring former = recorder::FormerTemporaryRecordingName();
+  if (!kestrel::FileExists(tempFile_) && former != tempFile_ && kestrel::FileExists(former))
+    ::MoveFileExW(former.c_str(), tempFile_.c_str(), MOVEFILE_COPY_ALLOWED);
   if (!kestrel::FileExists(tempFile_)) return false;
-  if (!HoldsSound(tempFile_)) {
-    ::DeleteFileW(tempFile_.c_str());
-    return false;
+  switch (ContentOf(tempFile_)) {
+    case TContent::Sound: break;
+    case TContent::Empty: ::DeleteFileW(tempFile_.c_str()); return false;
+    case TContent::Unreadable: {
+      // Perhaps the user can rescue it; it is not deleted.
+      SYSTEMTIME now;
+      ::GetLocalTime(&now);
+      const std::wstring aside = recorder::AsideName(tempFile_, now);
+      if (::MoveFileExW(tempFile_.c_str(), aside.c_str(), 0))
+        Ask(recorder::texts::LeftoverSetAside(aside), MB_OK | MB_ICONEXCLAMATION);
+      return false;
+    }
   }
-  busy_ = true;
+  BeginBusy();
+  ScopeExit done([this] { EndBusy(); });
   unsaved_ = true;
   bool saved = false;
   // Yes and No only: a dictation is either kept or thrown away by the user.
   while (unsaved_) {
-    if (Ask(recorder::texts::kAskSaveLeftover, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    const int answer = Ask(recorder::texts::kAskSaveLeftover, MB_YESNO | MB_ICONQUESTION);
+    if (boxesCancelled_) break;
+    if (answer != IDYES) {
       Discard();
       break;
     }
-    const TSaved r = SaveRecording();
-    if (r == TSaved::Saved) saved = true;
+    const recorder::TSaved r = SaveDictation();
+    if (r == recorder::TSaved::Saved) saved = true;
     // A list that cannot be read: the recording stays for "Uložiť".
-    if (r == TSaved::Failed) break;
+    if (r == recorder::TSaved::Failed || boxesCancelled_) break;
   }
-  if (unsaved_)
-    ::EnableWindow(Item(idButton1), TRUE);
-  else
-    Discard();
-  EndBusy();
+  ::EnableWindow(Item(idButton1), unsaved_ ? TRUE : FALSE);
   return saved;
 }
 
 void TFRecMpeg::BitBtn2Click() {
-  closingInput_ = true;
-  if (WaveIn->IsActive()) WaveIn->Close();
-  if (WaveOut->IsActive()) WaveOut->Close();
+  // Ended as "Uložiť" ends it: opened again, the window is stopped with the
+  // dictation in hand.
+  if (WaveIn->IsActive() || WaveOut->IsActive()) FinishRecording();
   EndModal(IDCANCEL);
 }
 
@@ -421,8 +447,13 @@ LRESULT TFRecMpeg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
       if (wp == kTimer1 && timerOn_) Timer1Timer();
       return 0;
-    case kWriteFailedMessage:
-      WriteFailed();
+    case kStoppedMessage:
+      RecordingStopped();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // never held up by a question
+    case WM_ENDSESSION:
+      if (wp) EndSession();
       return 0;
     case WM_CTLCOLORSTATIC: {
       HWND c = reinterpret_cast<HWND>(lp);

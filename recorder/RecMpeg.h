@@ -15,6 +15,7 @@
 #include "base/Dialog.h"
 #include "base/WinHandles.h"
 #include "recorder/RecPaths.h"
+#include "recorder/RecSave.h"
 #include "wave/TFWaveI.h"
 #include "wave/TFWaveO.h"
 
@@ -31,12 +32,18 @@ public:
 
   // Shows the window modally; returns when it is closed (hidden).
   void ShowModal() { TDialog::ShowModal(Owner()); }
-  // At start-up: a temporary recording left by an earlier run that holds
-  // sound is offered for saving or discarding; an empty or unreadable one
-  // is deleted. True when a recording was saved (the list changed).
+  // At start-up: a temporary recording left by an earlier run (also at the
+  // place earlier versions used) that holds sound is offered for saving or
+  // discarding; an empty one is deleted, one that cannot be read is kept
+  // under another name and said so. True when a recording was saved (the
+  // list changed).
   bool OfferLeftover();
   // Before the program ends: stops a recording in hand, completes it and
   // asks whether to save it. False when the program is to stay open.
+  // Asked while a box of this window is up (the request came from inside
+  // it), that box ends as by Cancel, what showed it asks nothing more, and
+  // the request goes to the owner again (WM_CLOSE) once that is back; false
+  // meanwhile.
   bool CloseQuery();
   // Whether a dictation was recorded and neither saved nor discarded.
   bool HasUnsaved() const { return unsaved_; }
@@ -55,6 +62,9 @@ public:
     idLabel3 = 101, idLabel4, idLabel1, idLabel2, idpgBar,
     idBitBtn1, idStop, idButton1, idBitBtn2, idSpeedButton2,
   };
+  // Buffers of about 93 ms each: enough for more than half a second while
+  // the worker is held up.
+  static constexpr int kBuffers = 8;
 
   // Event handlers, one per control event.
   void BitBtn1Click();
@@ -75,21 +85,26 @@ private:
   void OnCancel() override {}
   void OnClose() override;
   HWND InitialFocus() override { return nullptr; }
-  enum class TSaved { Saved, Cancelled, Failed };
-  static constexpr UINT kWriteFailedMessage = WM_APP + 15;
+  static constexpr UINT kStoppedMessage = WM_APP + 15;
 
-  // Queues buffer i unless the device still holds it.
-  void QueueBuffer(int i);
   int BufferIndex(const void* data) const;
-  // Closes both devices and leaves the window with a finished recording
-  // that "Uložiť" can still save.
+  // Closes both devices and leaves the window stopped, with the finished
+  // recording in hand for "Uložiť".
   void FinishRecording();
-  void WriteFailed();
-  // The name prompt, the copy into the recordings folder and the list.
-  TSaved SaveRecording();
+  // The recording stopped by itself (a failed write, a failing worker).
+  void RecordingStopped();
+  void EndSession();
+  // A dictation in hand before "Štart": saved or thrown away as the user
+  // says; false when nothing may start.
+  bool SettleBeforeStart();
+  recorder::TSaved SaveDictation();
   void Discard();
-  int Ask(const wchar_t* text, UINT type);
+  int Ask(const std::wstring& text, UINT type);
+  // A question or the name prompt is up: no button acts meanwhile.
+  void BeginBusy() { busy_ = true; }
   void EndBusy();
+  // Ends this window's box that is up as by Cancel.
+  void CancelBoxes();
   void ShowClock();
   bool StopDown() const;
   void SetTimer1(bool enabled);
@@ -99,19 +114,18 @@ private:
   bool timerOn_ = false;
 
   std::wstring tempFile_;
-  std::array<win::HeapBlock, 2> buffers_;
-  // Which buffers the device holds; the worker and the window both queue.
-  win::CriticalSection queueLock_;
-  bool queued_[2] = {false, false};
-  std::atomic<bool> paused_{false};
+  std::array<win::HeapBlock, kBuffers> buffers_;
   std::atomic<bool> closingInput_{false};  // returned buffers are not queued again
-  std::atomic<bool> writeFailed_{false};
+  std::atomic<bool> stopped_{false};       // by a failure; told once on the window's thread
   std::atomic<uint64_t> recordedBytes_{0};
+  win::CriticalSection failureLock_;
+  std::wstring failure_;  // what a worker threw
   bool unsaved_ = false;
-  // A save or a stop is under way: no button acts (closing the devices
-  // lets window messages run).
   bool busy_ = false;
-  bool failurePending_ = false;
+  bool stopPending_ = false;
+  // The program is closing: the boxes were ended as by Cancel, and the
+  // close request goes to the owner again once the handler is back.
+  bool boxesCancelled_ = false;
   recorder::TRecClock clock_;
 
   std::unique_ptr<TWaveIn> WaveIn;

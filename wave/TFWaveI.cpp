@@ -18,59 +18,25 @@ TDSWaveFormat PcmOf(const WAVEFORMATEX& w) {
 
 }  // namespace
 
-void TWaveInThread::Handle(UINT code, WAVEHDR* header) { owner_.OnNotification(code, header); }
-
-TWaveIn::TWaveIn() : mixer_([this] {
-  if (OnMixer) OnMixer(*this);
-}) {
-  RebuildFormat();
-  SetDeviceID(wave::PreferredInputDevice());
-  thread_ = std::make_unique<TWaveInThread>(*this);
-}
+TWaveIn::TWaveIn() : TWaveDevice(true) {}
 
 TWaveIn::~TWaveIn() {
   Close();
   SetLoadFromFile(L"");
-  mixer_.Close();
   // The worker may still be running an owner's handler: the component stays
-  // usable until it has ended. Only a worker destroying its own component
-  // cannot be waited for; its thread object then outlives the component.
-  if (thread_ && !thread_->End()) thread_.release();
+  // whole until it has ended.
+  EndWorker();
 }
-
-void TWaveIn::SetDeviceID(int32_t value) {
-  deviceId_ = value;
-  mixer_.Close();
-  int32_t watched = value == -1 ? wave::PreferredInputDevice() : value;
-  if (watched != -1) mixer_.Open(watched, true);
-}
-
-void TWaveIn::SetSamples(TSamples value) {
-  samples_ = value;
-  RebuildFormat();
-}
-
-void TWaveIn::SetStereo(TStereo value) {
-  stereo_ = value;
-  RebuildFormat();
-}
-
-void TWaveIn::SetBits(TBits value) {
-  bits_ = value;
-  RebuildFormat();
-}
-
-void TWaveIn::RebuildFormat() { format_ = wave::DeviceFormat(samples_, stereo_, bits_); }
 
 int TWaveIn::BusySlots() {
-  win::Lock lock(slots_.Lock);
+  win::Lock lock(lock_);
   return slots_.Busy();
 }
 
 bool TWaveIn::IsActive() const { return deviceOpen_ || device_ || fileMode_; }
 
 void TWaveIn::LeaveFileMode() {
-  win::Lock lock(slots_.Lock);
+  win::Lock lock(lock_);
   fileMode_ = false;
   fileStream_.reset();
   fileName_.clear();
@@ -82,9 +48,9 @@ void TWaveIn::SetLoadFromFile(const std::wstring& name) {
   LeaveFileMode();
   if (trimmed.empty()) return;
   if (::GetFileAttributesW(trimmed.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-  win::Lock lock(slots_.Lock);
+  win::Lock lock(lock_);
   factory_.Reset();
-  factory_.SetFormat(PcmOf(format_));
+  factory_.SetFormat(PcmOf(DeviceFormat()));
   fileStream_ = factory_.OpenReadChain(trimmed);
   if (fileStream_) {
     fileName_ = trimmed;
@@ -95,17 +61,17 @@ void TWaveIn::SetLoadFromFile(const std::wstring& name) {
 MMRESULT TWaveIn::Open() {
   if (deviceOpen_ || device_) return MMSYSERR_NOERROR;
   if (!fileMode_) {
-    win::Lock lock(slots_.Lock);
+    win::Lock lock(lock_);
     slots_.Clear();
   }
   DWORD flags = CALLBACK_FUNCTION;
-  if (deviceId_ != -1) flags |= WAVE_MAPPED;
+  if (DeviceID() != -1) flags |= WAVE_MAPPED;
   HWAVEIN h = nullptr;
-  MMRESULT r = ::waveInOpen(&h, static_cast<UINT>(deviceId_), &format_, reinterpret_cast<DWORD_PTR>(WaveInProc),
+  MMRESULT r = ::waveInOpen(&h, static_cast<UINT>(DeviceID()), &DeviceFormat(), reinterpret_cast<DWORD_PTR>(WaveInProc),
                             reinterpret_cast<DWORD_PTR>(this), flags);
   if (r != MMSYSERR_NOERROR) return r;
   {
-    win::Lock lock(slots_.Lock);
+    win::Lock lock(lock_);
     device_.reset(h);
     closing_ = false;
     stopped_ = false;
@@ -117,7 +83,7 @@ MMRESULT TWaveIn::Open() {
 
 MMRESULT TWaveIn::AddBuffer(void* data, uint32_t size) {
   if (fileMode_) return AddFileBuffer(data, size);
-  win::Lock lock(slots_.Lock);
+  win::Lock lock(lock_);
   // The handle rather than the open notification: the owner queues its
   // first buffers right after Open, before the worker has seen that.
   if (!device_ || closing_) return kNothingToRecordInto;
@@ -142,7 +108,7 @@ MMRESULT TWaveIn::AddBuffer(void* data, uint32_t size) {
 MMRESULT TWaveIn::AddFileBuffer(void* data, uint32_t size) {
   WAVEHDR* h = nullptr;
   {
-    win::Lock lock(slots_.Lock);
+    win::Lock lock(lock_);
     if (!fileMode_ || !fileStream_ || closing_) return kNothingToRecordInto;
     h = slots_.TakeFree();
     if (!h) return kNoSlot;
@@ -161,8 +127,23 @@ MMRESULT TWaveIn::AddFileBuffer(void* data, uint32_t size) {
     h->dwBytesRecorded = static_cast<DWORD>(got);
     h->dwFlags = WHDR_PREPARED | wave::kOwnHeader;
   }
-  thread_->Post(MM_WIM_DATA, h);
+  Worker().Post(MM_WIM_DATA, h);
   return MMSYSERR_NOERROR;
+}
+
+MMRESULT TWaveIn::Pause() {
+  win::Lock lock(lock_);
+  if (!device_ || closing_) return kNothingToRecordInto;
+  running_ = false;
+  return ::waveInStop(device_.get());
+}
+
+MMRESULT TWaveIn::Resume() {
+  win::Lock lock(lock_);
+  if (!device_ || closing_) return kNothingToRecordInto;
+  const MMRESULT r = ::waveInStart(device_.get());
+  running_ = r == MMSYSERR_NOERROR;
+  return r;
 }
 
 void TWaveIn::StopDevice() {
@@ -170,7 +151,7 @@ void TWaveIn::StopDevice() {
   if (!device_) return;
   ::waveInStop(device_.get());
   ::waveInReset(device_.get());
-  win::Lock lock(slots_.Lock);
+  win::Lock lock(lock_);
   for (int i = 0; i < wave::TWaveSlots::kCount; ++i) {
     WAVEHDR& h = slots_[i];
     if ((h.dwFlags & WHDR_PREPARED) && !(h.dwFlags & wave::kOwnHeader))
@@ -180,7 +161,7 @@ void TWaveIn::StopDevice() {
 
 MMRESULT TWaveIn::Close() {
   {
-    win::Lock lock(slots_.Lock);
+    win::Lock lock(lock_);
     closing_ = true;
     stopped_ = true;
   }
@@ -189,12 +170,12 @@ MMRESULT TWaveIn::Close() {
     StopDevice();
     r = wave::CloseRetrying([this] { return ::waveInClose(device_.get()); });
     if (r == MMSYSERR_NOERROR) {
-      win::Lock lock(slots_.Lock);
+      win::Lock lock(lock_);
       device_.release();
     }
     // The buffers the reset returned and the close notification reach the
     // owner before Close returns, so that a new Open cannot meet a stale one.
-    thread_->WaitIdle(2000);
+    Worker().WaitIdle(2000);
   }
   deviceOpen_ = false;
   closing_ = false;
@@ -206,8 +187,8 @@ void CALLBACK TWaveIn::WaveInProc(HWAVEIN, UINT msg, DWORD_PTR instance, DWORD_P
   // Only queue here: the platform forbids wave calls on its callback thread.
   switch (msg) {
     case WIM_OPEN:
-    case WIM_CLOSE: self->thread_->Post(msg, self->slots_.Spare()); break;
-    case WIM_DATA: self->thread_->Post(msg, reinterpret_cast<WAVEHDR*>(param1)); break;
+    case WIM_CLOSE: self->Worker().Post(msg, self->slots_.Spare()); break;
+    case WIM_DATA: self->Worker().Post(msg, reinterpret_cast<WAVEHDR*>(param1)); break;
     default: break;
   }
 }
@@ -227,7 +208,7 @@ void TWaveIn::OnNotification(UINT code, WAVEHDR* header) {
       void* data;
       DWORD bytes;
       {
-        win::Lock lock(slots_.Lock);
+        win::Lock lock(lock_);
         data = header->lpData;
         bytes = header->dwBytesRecorded;
         if (!stopped_ && !(header->dwFlags & wave::kOwnHeader) && device_)

@@ -13,46 +13,16 @@
 #include <string>
 
 #include "audio/UDSStream.h"
-#include "audio/UDSWaveStreamFactory.h"
-#include "wave/TWaveThread.h"
-#include "wave/WaveMixer.h"
-#include "wave/WaveTypes.h"
+#include "wave/TWaveDevice.h"
 
-class TWaveIn;
-
-class TWaveInThread : public wave::TWaveThread {
-public:
-  explicit TWaveInThread(TWaveIn& owner) : owner_(owner) { Start(); }
-  ~TWaveInThread() override { End(); }
-
-protected:
-  void Handle(UINT code, WAVEHDR* header) override;
-
-private:
-  TWaveIn& owner_;
-};
-
-class TWaveIn {
+class TWaveIn : public wave::TWaveDevice {
 public:
   using TNotifyEvent = std::function<void(TWaveIn& Sender)>;
 
   // Cheap and safe without any input device: the device is opened by Open.
   TWaveIn();
   // Closes an open device first.
-  ~TWaveIn();
-  TWaveIn(const TWaveIn&) = delete;
-  TWaveIn& operator=(const TWaveIn&) = delete;
-
-  int32_t DeviceID() const { return deviceId_; }
-  // -1 is the wave mapper; also reopens the watched mixer.
-  void SetDeviceID(int32_t value);
-  TSamples Samples() const { return samples_; }
-  void SetSamples(TSamples value);
-  TStereo Stereo() const { return stereo_; }
-  void SetStereo(TStereo value);
-  TBits Bits() const { return bits_; }
-  void SetBits(TBits value);
-  const WAVEFORMATEX& DeviceFormat() const { return format_; }
+  ~TWaveIn() override;
 
   // Run on the worker thread (OnMixer on the creating thread).
   TNotifyEvent OnOpen;
@@ -69,30 +39,27 @@ public:
   // 0, the platform's code, 7 when all slots are busy, 1 when there is
   // nothing to record into.
   MMRESULT AddBuffer(void* data, uint32_t size);
+  // Stops taking in sound and keeps the device: the buffer being filled
+  // comes back with what it holds, the others stay queued for Resume.
+  MMRESULT Pause();
+  MMRESULT Resume();
   void StopDevice();
   MMRESULT Close();
   bool IsActive() const;
 
   bool Recording() const { return running_; }
-  bool MixerOpen() const { return mixer_.IsOpen(); }
   int BusySlots();
 
 private:
-  friend class TWaveInThread;
   static void CALLBACK WaveInProc(HWAVEIN device, UINT msg, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR param2);
-  void OnNotification(UINT code, WAVEHDR* header);
-  void RebuildFormat();
+  void OnNotification(UINT code, WAVEHDR* header) override;
+  void MixerChanged() override {
+    if (OnMixer) OnMixer(*this);
+  }
   void LeaveFileMode();
   MMRESULT AddFileBuffer(void* data, uint32_t size);
 
-  int32_t deviceId_ = -1;
-  TSamples samples_ = TSamples::_8kHz;
-  TStereo stereo_ = TStereo::disable;
-  TBits bits_ = TBits::_8;
-  WAVEFORMATEX format_{};
-
   wave::TWaveSlots slots_;
-  TDSWaveStreamFactory factory_;
   std::unique_ptr<TDSStream> fileStream_;
   std::wstring fileName_;
 
@@ -102,7 +69,4 @@ private:
   std::atomic<bool> stopped_{true};
   std::atomic<bool> closing_{false};
   std::atomic<bool> fileMode_{false};
-
-  wave::TWaveMixer mixer_;
-  std::unique_ptr<TWaveInThread> thread_;
 };

@@ -1,56 +1,57 @@
 #include "wave/TWaveThread.h"
 
+#include <algorithm>
+#include <exception>
+#include <utility>
+
 namespace wave {
 
-TWaveThread::TWaveThread()
-    : wake_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)), started_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+TWaveThread::TWaveThread(THandler handler, TFailureHandler onFailure)
+    : handler_(std::move(handler)),
+      onFailure_(std::move(onFailure)),
+      wake_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      progress_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
   thread_.reset(::CreateThread(nullptr, 0, Run, this, 0, &threadId_));
   if (thread_) ::SetThreadPriority(thread_.get(), THREAD_PRIORITY_ABOVE_NORMAL);
 }
 
-TWaveThread::~TWaveThread() { End(); }
+TWaveThread::~TWaveThread() {
+  if (!thread_ || freesItself_) return;
+  RequestEnd();
+  ::WaitForSingleObject(thread_.get(), INFINITE);
+}
 
-void TWaveThread::Start() { ::SetEvent(started_.get()); }
-
-void TWaveThread::Post(UINT code, WAVEHDR* header) {
+void TWaveThread::RequestEnd() {
   {
     win::Lock lock(queueLock_);
-    if (code == 0 && !header) {
-      terminate_ = true;
-    } else {
-      if (header) header->dwUser = code;
-      // The code travels with the queue entry too: the spare header may be
-      // posted again (open, then close) before the first entry is handled.
-      queue_.push_back({code, header});
-      ++posted_;
-    }
+    terminate_ = true;
   }
   ::SetEvent(wake_.get());
 }
 
-bool TWaveThread::Terminate(DWORD ms) {
-  if (!thread_) return true;
-  Post(0, nullptr);
-  Start();  // a loop that never started still has to see the request
-  if (OnWorker()) return false;
-  if (::WaitForSingleObject(thread_.get(), ms) != WAIT_OBJECT_0) return false;
-  thread_.reset();
-  return true;
+void TWaveThread::Post(UINT code, WAVEHDR* header) {
+  {
+    win::Lock lock(queueLock_);
+    if (header) header->dwUser = code;
+    // The code travels with the queue entry too: the spare header may be
+    // posted again (open, then close) before the first entry is handled.
+    queue_.push_back({code, header, {}});
+    ++posted_;
+  }
+  ::SetEvent(wake_.get());
 }
 
-bool TWaveThread::End() {
-  if (Terminate(5000)) return true;
-  if (OnWorker()) return false;
-  HANDLE h = thread_.get();
-  while (::MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-    MSG m;
-    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&m);
-      ::DispatchMessageW(&m);
-    }
+void TWaveThread::Post(UINT code, void* data, DWORD length) {
+  Item item{code, nullptr, {}};
+  item.own.lpData = static_cast<LPSTR>(data);
+  item.own.dwBufferLength = length;
+  item.own.dwUser = code;
+  {
+    win::Lock lock(queueLock_);
+    queue_.push_back(item);
+    ++posted_;
   }
-  thread_.reset();
-  return true;
+  ::SetEvent(wake_.get());
 }
 
 bool TWaveThread::WaitIdle(DWORD ms) {
@@ -66,23 +67,39 @@ bool TWaveThread::WaitIdle(DWORD ms) {
       win::Lock lock(queueLock_);
       if (handled_ >= target) return true;
     }
-    if (::GetTickCount64() >= until) return false;
-    MSG m;
-    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&m);
-      ::DispatchMessageW(&m);
-    }
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+    const ULONGLONG now = ::GetTickCount64();
+    if (now >= until) return false;
+    // A short wait each time: a second waiter may have taken the signal.
+    ::WaitForSingleObject(progress_.get(), static_cast<DWORD>(std::min<ULONGLONG>(until - now, 20)));
   }
 }
 
+void TWaveThread::End(std::unique_ptr<TWaveThread> thread) {
+  // From another thread the destructor waits for the worker.
+  if (!thread || !thread->thread_ || !thread->OnWorker()) return;
+  // The worker cannot wait for itself: it frees the object once the event
+  // that is ending it has returned.
+  thread->RequestEnd();
+  thread->freesItself_ = true;
+  thread.release();
+}
+
 DWORD WINAPI TWaveThread::Run(void* self) {
-  static_cast<TWaveThread*>(self)->Loop();
+  auto* thread = static_cast<TWaveThread*>(self);
+  thread->Loop();
+  if (thread->freesItself_) delete thread;
   return 0;
 }
 
+void TWaveThread::Report(const std::string& what) {
+  try {
+    if (onFailure_) onFailure_(what);
+  } catch (...) {
+    // The report itself failed: nothing is left to tell it to.
+  }
+}
+
 void TWaveThread::Loop() {
-  ::WaitForSingleObject(started_.get(), INFINITE);
   for (;;) {
     ::WaitForSingleObject(wake_.get(), INFINITE);
     for (;;) {
@@ -92,16 +109,22 @@ void TWaveThread::Loop() {
         if (terminate_) return;
         if (queue_.empty()) break;
         item = queue_.front();
+        queue_.pop_front();
       }
-      // An owner's handler that throws must not end the worker (and the
-      // process with it).
+      // What an owner's event throws must not end the worker (and the
+      // process with it); it is reported and the next event runs.
       try {
-        Handle(item.code, item.header);
+        handler_(item.code, item.header ? item.header : &item.own);
+      } catch (const std::exception& e) {
+        Report(e.what());
       } catch (...) {
+        Report("unknown failure");
       }
-      win::Lock lock(queueLock_);
-      queue_.pop_front();
-      ++handled_;
+      {
+        win::Lock lock(queueLock_);
+        ++handled_;
+      }
+      ::SetEvent(progress_.get());
     }
   }
 }

@@ -83,12 +83,9 @@ MMRESULT CloseRetrying(const std::function<MMRESULT()>& close, DWORD limitMs) {
   const ULONGLONG start = ::GetTickCount64();
   MMRESULT r;
   while ((r = close()) == WAVERR_STILLPLAYING && ::GetTickCount64() - start < limitMs) {
+    // The device still returns buffers on its own thread; nothing of this
+    // thread's is needed for that.
     ::Sleep(50);
-    MSG m;
-    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&m);
-      ::DispatchMessageW(&m);
-    }
   }
   return r;
 }

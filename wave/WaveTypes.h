@@ -43,8 +43,8 @@ int32_t PreferredInputDevice();
 int32_t PreferredOutputDevice();
 
 // Calls `close` again while it answers WAVERR_STILLPLAYING and less than
-// `limitMs` of retries have passed, sleeping 50 ms and letting the calling
-// thread's messages run between tries; the last answer.
+// `limitMs` of retries have passed, sleeping 50 ms between tries; the last
+// answer.
 MMRESULT CloseRetrying(const std::function<MMRESULT()>& close, DWORD limitMs = 1000);
 
 // Sixteen headers and one spare that carries open and close notifications.
@@ -62,8 +62,6 @@ public:
   WAVEHDR& operator[](int i) { return slots_[i]; }
   WAVEHDR* Spare() { return &spare_; }
   int Busy() const;
-
-  win::CriticalSection Lock;
 
 private:
   WAVEHDR slots_[kCount];

@@ -3,7 +3,7 @@
 // MPEG Layer-3 file whose sizes are brought up to date as it grows. Prints
 // the process's memory every five recorded minutes (it must stay flat from
 // minute 5 on), the CPU time per recorded minute, and what the size updates
-// cost the file's writer (the drain thread). A paced half minute at the
+// and the flushes to the disk cost the file's writer (the drain thread). A paced half minute at the
 // input's own rate then shows whether the input side ever waits long enough
 // to lose a buffer.
 #include <windows.h>
@@ -60,11 +60,16 @@ const TDSMMIOWaveStream* FileStage(const TWaveOut& out) {
   return chain ? dynamic_cast<const TDSMMIOWaveStream*>(&chain->Streams(0)) : nullptr;
 }
 
-void PrintUpdates(const char* what, const TDSMMIOWaveStream* file) {
-  if (!file) return;
-  std::printf("%s size updates %d, longest %.3f ms, mean %.3f ms\n", what, file->SizeUpdates(),
-              file->LongestSizeUpdateMicroseconds() / 1000.0,
-              file->SizeUpdates() ? file->TotalSizeUpdateMicroseconds() / 1000.0 / file->SizeUpdates() : 0.0);
+void PrintUpdates(const char* what, const TWaveOut& out) {
+  if (const TDSMMIOWaveStream* file = FileStage(out))
+    std::printf("%s size updates %d, longest %.3f ms, mean %.3f ms\n", what, file->SizeUpdates(),
+                file->LongestSizeUpdateMicroseconds() / 1000.0,
+                file->SizeUpdates() ? file->TotalSizeUpdateMicroseconds() / 1000.0 / file->SizeUpdates() : 0.0);
+  // Flushes to the disk, at least every TWaveOut::kFlushMilliseconds.
+  if (const wave::TFlushingFile* f = out.File())
+    std::printf("%s flushes %d, longest %.3f ms, mean %.3f ms\n", what, f->Flushes(),
+                f->LongestFlushMicroseconds() / 1000.0,
+                f->Flushes() ? f->TotalFlushMicroseconds() / 1000.0 / f->Flushes() : 0.0);
 }
 
 }  // namespace
@@ -110,7 +115,7 @@ int main() {
       std::printf("minute %2d    address space %.2f MiB, working set %.2f MiB\n", m, now.privateMiB, now.workingSetMiB);
     }
   }
-  PrintUpdates("unpaced     ", FileStage(out));
+  PrintUpdates("unpaced     ", out);
   const MMRESULT closed = out.Close();
   const double cpu = CpuSeconds() - cpu0;
   const Memory end = Now();
@@ -140,7 +145,7 @@ int main() {
     longestWrite = std::max(longestWrite, took);
     if (took > buffer) ++late;
   }
-  PrintUpdates("paced 30 s  ", FileStage(out));
+  PrintUpdates("paced 30 s  ", out);
   std::printf("paced 30 s   longest input-side Write %.3f ms (a buffer lasts %.1f ms), buffers late or refused %d\n",
               longestWrite, buffer, late);
   out.Close();

@@ -4,7 +4,7 @@
 
 #include "codec/Mp3Fallback.h"
 #include "core/globals.h"
-#include "recorder/InputBox.h"
+#include "base/InputBox.h"
 #include "recorder/RecPaths.h"
 #include "recorder/RecTexts.h"
 #include "support/InputSeam.h"

@@ -53,18 +53,21 @@ struct ListFixture {
   std::wstring first, list;
 };
 
-// Answers the input box and remembers what it asked.
+// Answers the input box in turn (the last answer again and again) and
+// remembers what it asked.
 struct InputSeam {
-  explicit InputSeam(std::optional<std::wstring> a) : answer(std::move(a)) {}
-  std::optional<std::wstring> answer;
+  explicit InputSeam(std::optional<std::wstring> a) : answers{std::move(a)} {}
+  explicit InputSeam(std::vector<std::optional<std::wstring>> a) : answers(std::move(a)) {}
+  std::vector<std::optional<std::wstring>> answers;
+  std::function<void()> onAsk;
   std::wstring caption, prompt, value;
   int asked = 0;
   testing_support::InputSeam seam{[this](HWND, std::wstring_view c, std::wstring_view p, std::wstring_view v) {
     caption = c;
     prompt = p;
     value = v;
-    ++asked;
-    return answer;
+    if (onAsk) onAsk();
+    return answers[std::min<size_t>(asked++, answers.size() - 1)];
   }};
 };
 
@@ -98,8 +101,22 @@ TEST(RecPaths, FolderTargetAndClockRules) {
   EXPECT_EQ(recorder::TargetName(L"c:\\rec", L"zaznam.1"), L"c:\\rec\\zaznam.mp3");
   EXPECT_EQ(recorder::TargetName(L"c:\\rec\\", L"list"), L"c:\\rec\\list.mp3");
   EXPECT_EQ(recorder::TargetName(L"c:\\rec\\", L"a.wav"), L"c:\\rec\\a.mp3");
+  // A first line without a full folder would save into the current folder
+  // or the root of the current drive.
+  for (const wchar_t* relative : {L"a.mp3", L"\\a.mp3", L"c:a.mp3", L"sub\\a.mp3"})
+    EXPECT_EQ(recorder::RecordingsFolder({relative}, L"c:\\stored", L"c:\\docs"), L"c:\\stored") << relative;
+  // Names Windows does not take as file names of their own.
+  for (const wchar_t* bad : {L"10:30 porada", L"a/b", L"a\\b", L"co?", L"\"x\"", L"a<b", L"a|b", L"tab\t", L"CON",
+                             L"nul.txt", L"Com1 ", L"lpt9.x.y", L"aux", L" . "})
+    EXPECT_FALSE(recorder::IsUsableName(bad)) << bad;
+  for (const wchar_t* good : {L"porada 10.30", L"console", L"com10", L"Štefan – návrh", L"con tract"})
+    EXPECT_TRUE(recorder::IsUsableName(good)) << good;
+  // Not in the temporary folder that clean-up tools and log-off empty.
   const std::wstring temp = recorder::TemporaryRecordingName();
-  EXPECT_EQ(temp.substr(temp.size() - 16), L"\\mpegrec_tmp.mp3");
+  EXPECT_EQ(temp.substr(temp.size() - 25), L"\\Vocorder\\mpegrec_tmp.mp3");
+  EXPECT_NE(temp, recorder::FormerTemporaryRecordingName());
+  EXPECT_EQ(recorder::AsideName(L"c:\\v\\mpegrec_tmp.mp3", {2024, 5, 3, 1, 7, 8, 9, 0}),
+            L"c:\\v\\mpegrec_tmp unreadable 2024-05-01 07-08-09.mp3");
 
   recorder::TRecClock clock;
   for (int i = 0; i < 61; ++i) clock.Tick();
@@ -204,33 +221,36 @@ TEST(RecordingWindow, RecordsPausesSavesIntoTheFolderAndTheListAndThePlayerPlays
   EXPECT_GT(player.Duration(), 15'000'000) << "longer than 1.5 s";
 }
 
-TEST(RecordingWindow, CancelledNameSavesNothingAndKeepsTheRecording) {
+TEST(RecordingWindow, StartOverAnUnsavedDictationAsksAndTruncatesNothingUnlessTold) {
   ListFixture lists;
-  InputSeam input(std::nullopt);
+  InputSeam input({std::nullopt, std::nullopt, std::wstring(L"prvy")});
   testing_support::MessageSeam boxes;
   TFRecMpeg rec(nullptr);
+  size_t kept = 0;
   RunShown(rec, [&] {
     StartAndRecord(rec, 2);
-    Click(rec, TFRecMpeg::idButton1);
-  });
-  EXPECT_EQ(input.asked, 1);
-  EXPECT_TRUE(boxes.boxes.empty());
-  EXPECT_TRUE(FileExists(rec.TemporaryFile())) << "the recording stays in the temporary file";
-  EXPECT_GT(ReadBytes(rec.TemporaryFile()).size(), 1000u);
-  auto lines = kestrel::ReadListFile(lists.list);
-  ASSERT_TRUE(lines);
-  EXPECT_EQ(*lines, std::vector<std::wstring>{lists.first});
-
-  // A second recording starts the temporary file afresh.
-  const size_t first = ReadBytes(rec.TemporaryFile()).size();
-  RunShown(rec, [&] {
+    Click(rec, TFRecMpeg::idButton1);  // the name prompt cancelled
+    EXPECT_TRUE(Enabled(rec, TFRecMpeg::idButton1)) << "the dictation can still be saved";
+    kept = ReadBytes(rec.TemporaryFile()).size();
+    // Cancel, then No with its name prompt cancelled: nothing starts.
+    boxes.answers = {IDCANCEL, IDNO};
     Click(rec, TFRecMpeg::idBitBtn1);
-    Click(rec, TFRecMpeg::idBitBtn2);
+    Click(rec, TFRecMpeg::idBitBtn1);
+    EXPECT_EQ(ReadBytes(rec.TemporaryFile()).size(), kept);
+    EXPECT_TRUE(Enabled(rec, TFRecMpeg::idBitBtn1)) << "recording started";
+    // No with a name: saved first, then the new recording starts.
+    boxes.answers = {IDNO};
+    Click(rec, TFRecMpeg::idBitBtn1);
+    EXPECT_FALSE(Enabled(rec, TFRecMpeg::idBitBtn1));
   });
-  EXPECT_LT(ReadBytes(rec.TemporaryFile()).size(), first);
+  ASSERT_EQ(boxes.boxes.size(), 3u);
+  EXPECT_EQ(boxes.last().text, recorder::texts::kAskBeforeStart);
+  EXPECT_EQ(boxes.last().type & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON2)) << "Enter must not throw it away";
+  EXPECT_EQ(ReadBytes(lists.dir.file(L"prvy.mp3")).size(), kept);
+  EXPECT_EQ(kestrel::ReadListFile(lists.list)->size(), 2u);
 }
 
-TEST(RecordingWindow, UkoncitWhileRecordingKeepsTheStatesAndTheTitleBarOnlyHides) {
+TEST(RecordingWindow, UkoncitWhileRecordingEndsItAndTheTitleBarOnlyHides) {
   ListFixture lists;
   InputSeam input(std::wstring(L"after"));
   TFRecMpeg rec(nullptr);
@@ -245,11 +265,18 @@ TEST(RecordingWindow, UkoncitWhileRecordingKeepsTheStatesAndTheTitleBarOnlyHides
     EXPECT_GE(shown, 1) << "the counters ran on";
     Click(rec, TFRecMpeg::idBitBtn2);
   });
-  EXPECT_FALSE(Enabled(rec, TFRecMpeg::idBitBtn1));
-  EXPECT_TRUE(Enabled(rec, TFRecMpeg::idButton1));
-  // Saved after reopening.
-  RunShown(rec, [&] { Click(rec, TFRecMpeg::idButton1); });
-  EXPECT_TRUE(FileExists(lists.dir.file(L"after.mp3")));
+  // Opened again it is stopped, with the dictation in hand.
+  RunShown(rec, [&] {
+    EXPECT_TRUE(Enabled(rec, TFRecMpeg::idBitBtn1));
+    EXPECT_FALSE(Enabled(rec, TFRecMpeg::idStop));
+    EXPECT_TRUE(Enabled(rec, TFRecMpeg::idButton1));
+    ::SendMessageW(rec.Handle(), WM_TIMER, 1, 0);
+    EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel4), L"0") << "the counters run";
+    Click(rec, TFRecMpeg::idButton1);
+  });
+  const std::wstring saved = lists.dir.file(L"after.mp3");
+  ASSERT_TRUE(FileExists(saved));
+  EXPECT_GT(LoudestSpread(wave_test::DecodePcm(saved)), 1.5) << "what was saved holds no sound";
 }
 
 TEST(RecordingWindow, AnUnreadableListFileStopsSavingWithTheFileError) {
@@ -342,12 +369,22 @@ TEST(RecordingWindow, DestroyedWhileRecordingKeepsACompleteDictationThatTheNextS
     EXPECT_TRUE(FileExists(lists.dir.file(L"nachodny.mp3")));
     EXPECT_FALSE(FileExists(temp));
   }
-  // An empty or unreadable leftover goes without a word.
+  // One at the place earlier versions used is offered too.
+  const std::wstring former = recorder::FormerTemporaryRecordingName();
+  ASSERT_TRUE(::CopyFileW(lists.dir.file(L"nachodny.mp3").c_str(), former.c_str(), FALSE));
+  boxes.answers = {IDNO};
+  EXPECT_FALSE(TFRecMpeg(nullptr).OfferLeftover());
+  EXPECT_EQ(boxes.last().text, recorder::texts::kAskSaveLeftover);
+  EXPECT_FALSE(FileExists(former));
+  // One that cannot be read is kept aside for the user, and said so.
   testing_support::WriteBytes(temp, "RIFF");
   TFRecMpeg rec(nullptr);
   EXPECT_FALSE(rec.OfferLeftover());
-  EXPECT_EQ(boxes.boxes.size(), 1u);
+  ASSERT_EQ(boxes.boxes.size(), 3u);
   EXPECT_FALSE(FileExists(temp));
+  const std::wstring aside = boxes.last().text.substr(boxes.last().text.find(L" ako ") + 5);
+  EXPECT_EQ(ReadBytes(aside), "RIFF");
+  ::DeleteFileW(aside.c_str());
 }
 
 TEST(RecordingWindow, AFailingWriteStopsTheRecordingSaysSoAndKeepsWhatWasWritten) {
@@ -363,7 +400,7 @@ TEST(RecordingWindow, AFailingWriteStopsTheRecordingSaysSoAndKeepsWhatWasWritten
     const std::wstring shown = TextOf(rec, TFRecMpeg::idLabel4);
     ::Sleep(1300);
     EXPECT_EQ(TextOf(rec, TFRecMpeg::idLabel4), shown) << "the counters run on";
-    EXPECT_FALSE(Enabled(rec, TFRecMpeg::idBitBtn1));
+    EXPECT_TRUE(Enabled(rec, TFRecMpeg::idBitBtn1));
     EXPECT_TRUE(Enabled(rec, TFRecMpeg::idButton1));
   });
   ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -390,7 +427,7 @@ TEST(RecordingWindow, QuickPausesKeepRecordingAndNoButtonActsWhileASaveIsUnderWa
   testing_support::MessageSeam boxes;
   TFRecMpeg rec(nullptr);
   size_t before = 0, after = 0;
-  auto old = recorder::SetInputPresenter([&](HWND, auto, auto, auto) {
+  auto old = win::SetInputPresenter([&](HWND, auto, auto, auto) {
     before = ReadBytes(rec.TemporaryFile()).size();
     // "Štart" while the dictation is being saved would truncate it.
     ::SendMessageW(rec.Handle(), WM_COMMAND, MAKEWPARAM(TFRecMpeg::idBitBtn1, BN_CLICKED), 0);
@@ -409,11 +446,105 @@ TEST(RecordingWindow, QuickPausesKeepRecordingAndNoButtonActsWhileASaveIsUnderWa
     EXPECT_TRUE(WaitFor([&] { return rec.RecordedBytes() > recorded + 4096; }, 3000)) << "recording stalled";
     Click(rec, TFRecMpeg::idButton1);
   });
-  recorder::SetInputPresenter(std::move(old));
+  win::SetInputPresenter(std::move(old));
   EXPECT_GT(before, 1000u);
   EXPECT_EQ(after, before) << "a button acted during the save";
   const std::wstring saved = lists.dir.file(L"pocas.mp3");
   ASSERT_TRUE(FileExists(saved));
   EXPECT_EQ(ReadBytes(saved).size(), before);
   EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST(RecordingWindow, ATakenNameIsAskedAboutAndOnlyACompleteCopyCountsAsSaved) {
+  ListFixture lists;
+  testing_support::WriteBytes(lists.first, "the older recording");
+  InputSeam input(std::wstring(L"first"));
+  testing_support::MessageSeam boxes;
+  TFRecMpeg rec(nullptr);
+  // The older recording is in use: the copy over it fails.
+  win::File busy(::CreateFileW(lists.first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(busy);
+  boxes.answers = {IDNO, IDYES};
+  RunShown(rec, [&] {
+    StartAndRecord(rec, 2);
+    Click(rec, TFRecMpeg::idButton1);
+  });
+  EXPECT_EQ(input.asked, 2) << "No to replacing asks for another name";
+  ASSERT_EQ(boxes.boxes.size(), 3u);
+  EXPECT_EQ(boxes.boxes[0].text, recorder::texts::AskReplace(lists.first));
+  EXPECT_EQ(boxes.last().text, recorder::texts::CopyFailed(lists.first));
+  EXPECT_TRUE(rec.HasUnsaved());
+  const std::string dictation = ReadBytes(rec.TemporaryFile());
+
+  // Replaced once it is free; the list keeps its one line for it.
+  busy.reset();
+  boxes.answers = {IDYES};
+  RunShown(rec, [&] { Click(rec, TFRecMpeg::idButton1); });
+  EXPECT_FALSE(rec.HasUnsaved());
+  EXPECT_EQ(ReadBytes(lists.first), dictation);
+  EXPECT_FALSE(FileExists(rec.TemporaryFile()));
+  EXPECT_EQ(*kestrel::ReadListFile(lists.list), std::vector<std::wstring>{lists.first});
+}
+
+TEST(RecordingWindow, ANameWindowsForbidsIsRefusedAndAskedForAgain) {
+  ListFixture lists;
+  InputSeam input({std::wstring(L"10:30 porada"), std::wstring(L"con.1"), std::wstring(L"porada")});
+  testing_support::MessageSeam boxes;
+  TFRecMpeg rec(nullptr);
+  RunShown(rec, [&] {
+    StartAndRecord(rec, 1);
+    Click(rec, TFRecMpeg::idButton1);
+  });
+  ASSERT_EQ(boxes.boxes.size(), 2u);
+  EXPECT_EQ(boxes.boxes[0].text, recorder::texts::UnusableName(L"10:30 porada"));
+  EXPECT_EQ(input.value, L"con.1") << "the prompt comes again with what was typed";
+  EXPECT_TRUE(FileExists(lists.dir.file(L"porada.mp3")));
+  EXPECT_FALSE(FileExists(lists.dir.file(L"10"))) << "a file with a stream of the name's rest";
+}
+
+TEST(RecordingWindow, ATemporaryFileThatCannotBeMadeIsSaidSo) {
+  ListFixture lists;
+  testing_support::MessageSeam boxes;
+  TFRecMpeg rec(nullptr);
+  ASSERT_TRUE(::CreateDirectoryW(rec.TemporaryFile().c_str(), nullptr));
+  RunShown(rec, [&] { Click(rec, TFRecMpeg::idBitBtn1); });
+  ::RemoveDirectoryW(rec.TemporaryFile().c_str());
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.last().text.find(L"Nahrávať sa nedá: dočasný súbor " + rec.TemporaryFile()), 0u) << boxes.last().text;
+}
+
+namespace {
+
+int closes = 0;  // close requests to the owner below
+LRESULT CALLBACK CountCloses(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  return msg == WM_CLOSE ? ++closes, 0 : ::DefWindowProcW(h, msg, wp, lp);
+}
+
+}  // namespace
+
+TEST(RecordingWindow, QuittingWithTheNamePromptUpCancelsItAndAsksAgainOnceItIsGone) {
+  ListFixture lists;
+  WNDCLASSW wc{0, CountCloses, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"RecorderTestOwner"};
+  ::RegisterClassW(&wc);
+  win::Window owner(::CreateWindowW(wc.lpszClassName, L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr));
+  InputSeam input(std::wstring(L"never"));
+  testing_support::MessageSeam boxes;
+  TFRecMpeg rec(owner.get());
+  // The program is closing while the prompt is up: the close reaches the
+  // window from inside the prompt's loop.
+  bool refused = false;
+  input.onAsk = [&] { refused = !rec.CloseQuery(); };
+  RunShown(rec, [&] {
+    StartAndRecord(rec, 1);
+    Click(rec, TFRecMpeg::idButton1);
+  });
+  EXPECT_TRUE(refused);
+  EXPECT_TRUE(rec.HasUnsaved()) << "the answer of a cancelled prompt was taken";
+  EXPECT_TRUE(testing_support::PumpUntil([] { return closes == 1; }, 5000)) << "the close was dropped";
+  // Asked again, the dictation question comes first.
+  input.onAsk = nullptr;
+  boxes.answers = {IDNO};
+  EXPECT_TRUE(rec.CloseQuery());
+  EXPECT_EQ(boxes.last().text, recorder::texts::kAskSaveOnQuit);
+  EXPECT_FALSE(FileExists(rec.TemporaryFile()));
 }

@@ -1,11 +1,11 @@
-// Answers the recording window's input box for one scope.
+// Answers the input box for one scope.
 #pragma once
 
 #include "Seams.h"
-#include "recorder/InputBox.h"
+#include "base/InputBox.h"
 
 namespace testing_support {
 
-using InputSeam = ScopedSeam<&recorder::SetInputPresenter, recorder::InputPresenter>;
+using InputSeam = ScopedSeam<&win::SetInputPresenter, win::InputPresenter>;
 
 }  // namespace testing_support

@@ -8,7 +8,7 @@
 namespace testing_support {
 
 // Setter: a function that installs a value and returns the old one, such as
-// recorder::SetInputPresenter or app::SetOpenFileDialog.
+// win::SetInputPresenter or app::SetOpenFileDialog.
 template <auto Setter, typename Value>
 class ScopedSeam {
 public:

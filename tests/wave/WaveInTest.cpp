@@ -287,3 +287,43 @@ TEST(WaveIn, FileModeOnAMissingFileStaysOff) {
   EXPECT_FALSE(in.IsActive());
   EXPECT_TRUE(in.LoadFromFile().empty());
 }
+
+TEST(WaveIn, PauseReturnsTheSoundOfTheBufferBeingFilledAndKeepsTheOthersForResume) {
+  TWaveIn in;
+  Configure(in);
+  constexpr uint32_t kSize = 1 << 20;  // far longer than the test
+  std::vector<std::vector<char>> buffers(2, std::vector<char>(kSize));
+  std::mutex m;
+  std::vector<std::pair<void*, uint32_t>> back;
+  in.OnData = [&](void* data, uint32_t size) {
+    std::lock_guard<std::mutex> lock(m);
+    back.emplace_back(data, size);
+  };
+  ASSERT_EQ(in.Open(), MMSYSERR_NOERROR);
+  for (auto& b : buffers) ASSERT_EQ(in.AddBuffer(b.data(), kSize), MMSYSERR_NOERROR);
+  ::Sleep(300);  // the device captures meanwhile
+  ASSERT_EQ(in.Pause(), MMSYSERR_NOERROR);
+  ASSERT_TRUE(PumpUntil([&] { return in.BusySlots() == 1; }, 5000)) << "the queued buffer came back too";
+  EXPECT_EQ(in.Resume(), MMSYSERR_NOERROR);
+  in.Close();
+  std::lock_guard<std::mutex> lock(m);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[0].first, buffers[0].data());
+  EXPECT_GT(back[0].second, 0u) << "the sound before the pause was dropped";
+}
+
+TEST(WaveIn, WhatAnEventThrowsIsReportedAndTheWorkerGoesOn) {
+  TWaveIn in;
+  Configure(in);
+  std::array<std::array<char, 1024>, 2> buffers{};
+  std::atomic<int> calls{0}, reported{0};
+  in.OnData = [&](void*, uint32_t) {
+    if (++calls == 1) throw std::runtime_error("disk gone");
+  };
+  in.OnFailure = [&](const std::string& what) { reported += what == "disk gone"; };
+  ASSERT_EQ(in.Open(), MMSYSERR_NOERROR);
+  for (auto& b : buffers) ASSERT_EQ(in.AddBuffer(b.data(), 1024), MMSYSERR_NOERROR);
+  EXPECT_TRUE(PumpUntil([&] { return calls == 2; }, 5000)) << "the worker ended";
+  EXPECT_EQ(in.Close(), MMSYSERR_NOERROR);
+  EXPECT_EQ(reported, 1);
+}

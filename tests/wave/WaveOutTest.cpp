@@ -274,3 +274,59 @@ TEST(WaveOut, WriteAndCloseReportAChainThatRefusedDataAndTheFileKeepsWhatWasWrit
   EXPECT_GT(back.size(), 11025u) << "what was written decodes";
   EXPECT_GT(Spread(back), 5.0);
 }
+
+TEST(WaveOut, AWorkerHeldUpByItsEventsNeverCostsSound) {
+  const std::string speech = Speech();
+  testing_support::ScratchDir dir;
+  const std::wstring file = dir.file(L"held.wav");
+  TWaveOut out;
+  Configure(out, TSaveFormat::PCM);
+  win::Handle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::atomic<int> done{0};
+  out.OnDone = [&](void*, uint32_t) {
+    ::WaitForSingleObject(release.get(), 10000);
+    ++done;
+  };
+  out.SetSaveToFile(file);
+  constexpr int kWrites = 40;  // more than the sixteen slots of a device
+  for (int i = 0; i < kWrites; ++i) ASSERT_EQ(out.Write(speech.data() + i * 1024, 1024), MMSYSERR_NOERROR) << i;
+  ::SetEvent(release.get());
+  EXPECT_EQ(out.Close(), MMSYSERR_NOERROR);
+  EXPECT_TRUE(PumpUntil([&] { return done == kWrites; }, 5000)) << done;
+  const std::string bytes = ReadBytes(file);
+  EXPECT_TRUE(bytes.size() > kWrites * 1024 && bytes.ends_with(speech.substr(0, kWrites * 1024))) << "sound was lost";
+}
+
+TEST(WaveOut, AComponentDestroyedByItsOwnEventEndsCleanly) {
+  testing_support::ScratchDir dir;
+  auto out = std::make_unique<TWaveOut>();
+  out->SetSaveToFile(dir.file(L"self.wav"));
+  std::atomic<bool> gone{false};
+  out->OnDone = [&](void*, uint32_t) { out.reset(), gone = true; };
+  ASSERT_EQ(out->Write("abcd", 4), MMSYSERR_NOERROR);
+  ASSERT_TRUE(PumpUntil([&] { return gone.load(); }, 5000));
+  EXPECT_TRUE(ReadBytes(dir.file(L"self.wav")).ends_with("abcd")) << "the file was not completed";
+}
+
+TEST(FlushingFile, ReachesTheDiskAtTheIntervalAndWhenFinished) {
+  testing_support::ScratchDir dir;
+  const std::wstring name = dir.file(L"every.wav");
+  wave::TFlushingFile every(name, 0);
+  EXPECT_EQ(every.Write(TDSArea("hello world", 11)), 11);
+  ASSERT_TRUE(every.Seek(TDSSeek(0, TDSSeek::FromBeginning)));
+  EXPECT_EQ(every.Write(TDSArea("J", 1)), 1);
+  ASSERT_TRUE(every.Seek(TDSSeek(-5, TDSSeek::FromEnd)));
+  EXPECT_EQ(every.GetPosition(), 6);
+  char back[5];
+  EXPECT_EQ(every.Read(TDSArea(back, 5)), 5);
+  EXPECT_EQ(std::string(back, 5), "world");
+  EXPECT_EQ(every.Flushes(), 2) << "each write past the interval flushes";
+  EXPECT_TRUE(every.Finish());
+  EXPECT_EQ(ReadBytes(name), "Jello world");
+
+  wave::TFlushingFile seldom(dir.file(L"seldom.wav"), 60000);
+  for (int i = 0; i < 3; ++i) seldom.Write(TDSArea("abc", 3));
+  EXPECT_EQ(seldom.Flushes(), 0);
+  EXPECT_TRUE(seldom.Finish());
+  EXPECT_EQ(seldom.Flushes(), 1) << "a finished file is on the disk";
+}

@@ -1,10 +1,10 @@
-#include "recorder/InputBox.h"
+#include "base/InputBox.h"
 
 #include <utility>
 
 #include "base/Dialog.h"
 
-namespace recorder {
+namespace win {
 namespace {
 
 InputPresenter& Presenter() {
@@ -14,7 +14,7 @@ InputPresenter& Presenter() {
 
 enum { kPrompt = 101, kEdit = 100 };
 
-const win::DialogItem kItems[] = {
+const DialogItem kItems[] = {
     {kPrompt, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 9, 10, 252, 16},
     {kEdit, L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 9, 29, 252, 20},
     {IDOK, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 105, 65, 75, 23},
@@ -22,9 +22,9 @@ const win::DialogItem kItems[] = {
 };
 
 // Enter accepts, Esc cancels; centred over the window that asks.
-const win::DialogTemplate kInputBox{L"", 270, 97, {L"MS Sans Serif", 8}, kItems};
+const DialogTemplate kInputBox{L"", 270, 97, {L"MS Sans Serif", 8}, kItems};
 
-class TInputBox : public win::TDialog {
+class TInputBox : public TDialog {
 public:
   TInputBox() : TDialog(kInputBox) {}
 
@@ -68,4 +68,8 @@ std::optional<std::wstring> InputQuery(HWND owner, std::wstring_view caption, st
   return RealBox().Ask(owner, caption, prompt, value);
 }
 
-}  // namespace recorder
+void CancelInputQuery() {
+  if (RealBox().IsShownModal()) RealBox().EndModal(IDCANCEL);
+}
+
+}  // namespace win

@@ -2,7 +2,7 @@
 // Enter accepts what was typed, Esc cancels, and the box is made once.
 #include <gtest/gtest.h>
 
-#include "recorder/InputBox.h"
+#include "base/InputBox.h"
 #include "support/DialogDriver.h"
 
 using testing_support::DialogDriver;
@@ -13,7 +13,7 @@ constexpr int kEdit = 100, kPrompt = 101;
 
 std::optional<std::wstring> Ask(const DialogDriver::Script& script, HWND* shown = nullptr) {
   std::optional<std::wstring> answer;
-  DialogDriver::Run([&] { answer = recorder::InputQuery(nullptr, L"Zvukový záznam", L"Uveďte názov", L"old"); },
+  DialogDriver::Run([&] { answer = win::InputQuery(nullptr, L"Zvukový záznam", L"Uveďte názov", L"old"); },
                     [&](DialogDriver& d) {
                       if (shown) *shown = d.Window();
                       EXPECT_EQ(d.Caption(), L"Zvukový záznam");
@@ -32,7 +32,7 @@ std::optional<std::wstring> Ask(const DialogDriver::Script& script, HWND* shown 
 
 }  // namespace
 
-TEST(InputBox, EnterAcceptsTheTypedNameAndEscCancels) {
+TEST(InputBox, EnterAcceptsTheTypedNameAndEscOrTheProgramsEndCancels) {
   HWND first = nullptr, second = nullptr;
   EXPECT_EQ(Ask(
                 [](DialogDriver& d) {
@@ -55,4 +55,10 @@ TEST(InputBox, EnterAcceptsTheTypedNameAndEscCancels) {
 
   EXPECT_EQ(Ask([](DialogDriver& d) { d.Press(IDCANCEL); }), std::nullopt);
   EXPECT_EQ(Ask([](DialogDriver& d) { d.Press(IDOK); }), std::optional<std::wstring>(L"old"));
+  // The program closing under it ends it as Cancel does, whatever was typed.
+  EXPECT_EQ(Ask([](DialogDriver& d) {
+              d.SetText(kEdit, L"typed");
+              win::CancelInputQuery();
+            }),
+            std::nullopt);
 }
