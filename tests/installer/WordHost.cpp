@@ -1,7 +1,8 @@
 // The word processor's double as a process of its own, as the host is: it
-// loads the add-ins its list for the current user names for loading at
-// start-up (by ProgID), completes start-up, clicks the add-in's button in the
-// Tools menu and shuts down. Exit code 0 when all of that succeeded.
+// loads the add-ins its lists for the machine (in its own word size's view)
+// and for the current user name for loading at start-up (by ProgID),
+// completes start-up, clicks the add-in's button in the Tools menu and shuts
+// down. Exit code 0 when all of that succeeded.
 #include "addin/Extensibility.h"
 #include "addin/WordDouble.h"
 #include "base/WinHandles.h"
@@ -14,17 +15,16 @@ namespace {
 
 constexpr wchar_t kAddIns[] = L"Software\\Microsoft\\Office\\Word\\Addins";
 
-bool LoadsAtStartup(const std::wstring& progId) {
+bool LoadsAtStartup(HKEY addins, const std::wstring& progId) {
   DWORD behavior = 0, size = sizeof behavior;
-  const std::wstring key = std::wstring(kAddIns) + L"\\" + progId;
-  return ::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"LoadBehavior", RRF_RT_REG_DWORD, nullptr, &behavior,
-                        &size) == ERROR_SUCCESS &&
+  return ::RegGetValueW(addins, progId.c_str(), L"LoadBehavior", RRF_RT_REG_DWORD, nullptr, &behavior, &size) ==
+             ERROR_SUCCESS &&
          behavior == 3;
 }
 
-int RunHost() {
+int RunHost(HKEY root) {
   win::Key addins;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, kAddIns, 0, KEY_READ, addins.put()) != ERROR_SUCCESS) return 2;
+  if (::RegOpenKeyExW(root, kAddIns, 0, KEY_READ, addins.put()) != ERROR_SUCCESS) return 2;
   ComPtr<word_double::Application> word;
   word.Attach(new word_double::Application());
   wchar_t progId[256];
@@ -33,7 +33,7 @@ int RunHost() {
        ++i, n = 256) {
     CLSID clsid;
     ComPtr<IDTExtensibility2> addIn;
-    if (!LoadsAtStartup(progId) || FAILED(::CLSIDFromProgID(progId, &clsid)) ||
+    if (!LoadsAtStartup(addins.get(), progId) || FAILED(::CLSIDFromProgID(progId, &clsid)) ||
         FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&addIn))))
       continue;
     if (addIn->OnConnection(word.Get(), ext_cm_Startup, nullptr, nullptr) != S_OK ||
@@ -57,5 +57,7 @@ int RunHost() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   win::ComScope com;
   if (FAILED(com.result())) return 6;
-  return RunHost();
+  // The user's list is read when the machine's names nothing to load.
+  const int machine = RunHost(HKEY_LOCAL_MACHINE);
+  return machine == 1 || machine == 2 ? RunHost(HKEY_CURRENT_USER) : machine;
 }
