@@ -154,6 +154,18 @@ HWND MainWindowOf(const std::wstring& exe, std::chrono::milliseconds timeout) {
   return nullptr;
 }
 
+// Closes the program's window and waits for its process to end.
+bool CloseProgram(HWND main) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(main, &pid);
+  win::Handle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  if (process && ::WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0) return true;
+  // Not left running: it would hold the test's output open.
+  if (process) ::TerminateProcess(process.get(), 1);
+  return false;
+}
+
 // Where the program remembers the playing positions of recordings.
 std::wstring PositionsFile() {
   wchar_t appData[MAX_PATH] = {};
@@ -267,7 +279,9 @@ TEST_F(Setup, InstallsIntoTheChosenFolderAndUninstallsKeepingTheSettings) {
   // Still running: the uninstaller closes it and removes its files once
   // its process has ended.
   Uninstall(folder, L"");
-  EXPECT_FALSE(::FindWindowW(L"TfrmVocorder", nullptr));
+  HWND left = ::FindWindowW(L"TfrmVocorder", nullptr);
+  EXPECT_FALSE(left) << "the program was left running";
+  if (left) CloseProgram(left);
   ExpectNothingInstalledIn(folder);
   EXPECT_TRUE(Exists(PositionsFile())) << "remembered positions kept unless asked";
   EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"), L"kept") << "settings kept unless asked";
