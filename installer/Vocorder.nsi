@@ -399,12 +399,19 @@ Section "Uninstall"
   !insertmacro REMOVE_FILE "Player.ini"
   !insertmacro REMOVE_FILE "listdir.m3u"
   !insertmacro REMOVE_FILE "listdir.bak"
-  !insertmacro REMOVE_FILE "Uninstall.exe"
-  RMDir /REBOOTOK "$INSTDIR"
+  ; Run in place (_?=), the uninstaller is this file: its caller removes it.
+  Delete "$INSTDIR\Uninstall.exe"
+  ; The folders go now, or after the files that wait for the restart.
   ${GetParent} "$INSTDIR" $0
   ${GetFileName} $0 $1
-  ${If} $1 == "${COMPANY}"
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "$INSTDIR"
+    StrCmp $1 "${COMPANY}" 0 +2
     RMDir /REBOOTOK $0
+  ${Else}
+    RMDir "$INSTDIR"
+    StrCmp $1 "${COMPANY}" 0 +2
+    RMDir $0
   ${EndIf}
 
   SetShellVarContext all

@@ -1,8 +1,7 @@
 // The word processor's double as a process of its own, as the host is: it
-// loads the add-ins its lists for the machine (in its own word size's view)
-// and for the current user name for loading at start-up (by ProgID),
-// completes start-up, clicks the add-in's button in the Tools menu and shuts
-// down. Exit code 0 when all of that succeeded.
+// loads the add-ins its list for the machine names for loading at
+// start-up (by ProgID), completes start-up, clicks the add-in's button in the
+// Tools menu and shuts down. Exit code 0 when all of that succeeded.
 #include "addin/Extensibility.h"
 #include "addin/WordDouble.h"
 #include "base/WinHandles.h"
@@ -15,16 +14,17 @@ namespace {
 
 constexpr wchar_t kAddIns[] = L"Software\\Microsoft\\Office\\Word\\Addins";
 
-bool LoadsAtStartup(HKEY addins, const std::wstring& progId) {
+bool LoadsAtStartup(const std::wstring& progId) {
   DWORD behavior = 0, size = sizeof behavior;
-  return ::RegGetValueW(addins, progId.c_str(), L"LoadBehavior", RRF_RT_REG_DWORD, nullptr, &behavior, &size) ==
-             ERROR_SUCCESS &&
+  const std::wstring key = std::wstring(kAddIns) + L"\\" + progId;
+  return ::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"LoadBehavior", RRF_RT_REG_DWORD, nullptr, &behavior,
+                        &size) == ERROR_SUCCESS &&
          behavior == 3;
 }
 
-int RunHost(HKEY root) {
+int RunHost() {
   win::Key addins;
-  if (::RegOpenKeyExW(root, kAddIns, 0, KEY_READ, addins.put()) != ERROR_SUCCESS) return 2;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAddIns, 0, KEY_READ, addins.put()) != ERROR_SUCCESS) return 2;
   ComPtr<word_double::Application> word;
   word.Attach(new word_double::Application());
   wchar_t progId[256];
@@ -33,7 +33,7 @@ int RunHost(HKEY root) {
        ++i, n = 256) {
     CLSID clsid;
     ComPtr<IDTExtensibility2> addIn;
-    if (!LoadsAtStartup(addins.get(), progId) || FAILED(::CLSIDFromProgID(progId, &clsid)) ||
+    if (!LoadsAtStartup(progId) || FAILED(::CLSIDFromProgID(progId, &clsid)) ||
         FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&addIn))))
       continue;
     if (addIn->OnConnection(word.Get(), ext_cm_Startup, nullptr, nullptr) != S_OK ||
@@ -57,7 +57,5 @@ int RunHost(HKEY root) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   win::ComScope com;
   if (FAILED(com.result())) return 6;
-  // The user's list is read when the machine's names nothing to load.
-  const int machine = RunHost(HKEY_LOCAL_MACHINE);
-  return machine == 1 || machine == 2 ? RunHost(HKEY_CURRENT_USER) : machine;
+  return RunHost();
 }

@@ -67,13 +67,10 @@ bool SetFolderWritable(const std::wstring& folder, bool writable) {
   auto unixName = reinterpret_cast<UnixName>(
       reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
   char* name = unixName ? unixName(folder.c_str()) : nullptr;
-  if (!name) return false;
-  std::wstring command = writable ? L"/bin/chmod u+w \"" : L"/bin/chmod a-w \"";
-  wchar_t unixPath[4096] = L"";
-  ::MultiByteToWideChar(CP_UTF8, 0, name, -1, unixPath, 4096);
-  command += unixPath;
-  command += L'"';
+  wchar_t path[4096] = L"";
+  if (!name || !::MultiByteToWideChar(CP_UTF8, 0, name, -1, path, 4096)) return false;
   ::HeapFree(::GetProcessHeap(), 0, name);
+  std::wstring command = std::wstring(writable ? L"/bin/chmod u+w \"" : L"/bin/chmod a-w \"") + path + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -81,8 +78,7 @@ bool SetFolderWritable(const std::wstring& folder, bool writable) {
     return false;
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
-  // The process Wine gives for a Unix program ends at its start, not when
-  // the program does.
+  // The process Wine gives for a Unix program ends as it starts, not with it.
   return PumpUntil([&] {
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_READONLY) == 0) == writable;
