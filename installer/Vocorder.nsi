@@ -399,6 +399,8 @@ Section "Uninstall"
   !insertmacro REMOVE_FILE "Player.ini"
   !insertmacro REMOVE_FILE "listdir.m3u"
   !insertmacro REMOVE_FILE "listdir.bak"
+  ; A replaced list's temporary copy, left when its writer was stopped.
+  Delete "$INSTDIR\lst*.tmp"
   ; Run in place (_?=), the uninstaller is this file: its caller removes it.
   Delete "$INSTDIR\Uninstall.exe"
   ; The folders go now, or after the files that wait for the restart.
