@@ -7,6 +7,7 @@
 #include "player/PlayerError.h"
 #include "lists/KestrelLists.h"
 #include "lists/KestrelParams.h"
+#include "lists/WorkFolder.h"
 #include "core/globals.h"
 #include "settings/KestrelSettings.h"
 
@@ -35,7 +36,7 @@ bool ActivateRunningInstance() {
 bool StartedFromCD(int argc, wchar_t** argv) { return argc > 1 && text::Same(argv[1], L"cd"); }
 
 StartResult LoadStartupData(bool fromCD) {
-  kestrel::ReadPlayerIni();
+  kestrel::ReadPlayerIni(kestrel::ChooseWorkFolder());
   kestrel::LoadSettings();
   if (fromCD && !kestrel::Settings.LoadFromCD) return StartResult::RefusedFromCD;
   kestrel::LoadList(kestrel::CurrentList, kestrel::CurrentList.Grouped, kestrel::CurrentList.Sorted,

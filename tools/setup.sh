@@ -11,8 +11,9 @@ arch="$("$top/tools/arch.sh")"
 # Every program the build, the tests, the benchmarks and the demo call:
 need=(
   # cross compiler, resource compiler and widl (type library of the add-in);
-  # the i686 compiler always, since the program ships for 32-bit Windows
-  g++-mingw-w64-i686 mingw-w64-tools libwine-dev
+  # both compilers always: the program ships for 32-bit Windows, and the
+  # setup program carries the add-in for 32-bit and for 64-bit Word
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev
   cmake ninja-build googletest
   # the MP3 encoder library, built from its source package (dpkg-source, make)
   dpkg-dev make
@@ -29,7 +30,7 @@ if [ "$arch" = i686 ]; then
   # 32-bit Wine and the playback codecs its DirectShow uses
   need+=(wine wine32:i386 gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386)
 else
-  need+=(g++-mingw-w64-x86-64 wine wine64 gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+  need+=(wine wine64 gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
 fi
 
 SUDO=

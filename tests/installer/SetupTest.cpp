@@ -2,9 +2,12 @@
 // what lands on disk and in the registry, that the program starts from the
 // shortcut and from the word processor's button, and what is left after.
 #include "addin/AddInTestSupport.h"
+#include "Pump.h"
 #include "TestSupport.h"
+#include "app/MainWindow.h"
 #include "base/WinHandles.h"
 #include "e2e/Driver.h"
+#include "recorder/RecMpeg.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -12,6 +15,7 @@
 #include <wrl/client.h>
 #include <tlhelp32.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
@@ -68,23 +72,18 @@ std::wstring ReadText(HKEY root, const wchar_t* key, const wchar_t* name, REGSAM
   return text;
 }
 
-std::optional<DWORD> ReadDword(HKEY root, const wchar_t* key, const wchar_t* name) {
-  DWORD value = 0, size = sizeof value;
-  if (::RegGetValueW(root, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) return std::nullopt;
-  return value;
-}
-
 bool KeyExists(HKEY root, const wchar_t* key, REGSAM view = 0) {
   win::Key k;
   return ::RegOpenKeyExW(root, key, 0, KEY_READ | view, k.put()) == ERROR_SUCCESS;
 }
 
-bool WriteMarker(HKEY root, const wchar_t* key, const wchar_t* name) {
+bool WriteMarker(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value = L"kept",
+                 REGSAM view = 0) {
   win::Key k;
-  const wchar_t value[] = L"kept";
-  return ::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(), nullptr) == ERROR_SUCCESS &&
-         ::RegSetValueExW(k.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value) ==
-             ERROR_SUCCESS;
+  return ::RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, k.put(), nullptr) ==
+             ERROR_SUCCESS &&
+         ::RegSetValueExW(k.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 std::wstring LongPath(const std::wstring& path) {
@@ -176,6 +175,7 @@ protected:
   // to the add-in's tests, which share the prefix.
   void TearDown() override {
     const std::wstring folder = ReadText(HKEY_LOCAL_MACHINE, kInstallKey, L"InstallDir", KEY_WOW64_32KEY);
+    if (!folder.empty()) testing_support::SetFolderWritable(folder, true);
     if (!folder.empty() && Exists(folder + L"\\Uninstall.exe")) Uninstall(folder, L"");
   }
   // The uninstaller starts a copy of itself and ends; the copy does the work.
@@ -189,8 +189,11 @@ protected:
     EXPECT_FALSE(Exists(folder)) << "the installation folder is removed";
     EXPECT_FALSE(Exists(folder.substr(0, folder.find_last_of(L'\\')))) << "and the empty Korvel folder";
     EXPECT_FALSE(Exists(StartMenuShortcut()));
-    EXPECT_FALSE(addin_test::KeyExists(std::wstring(L"CLSID\\") + addin_test::kClsidText));
     EXPECT_FALSE(addin_test::KeyExists(addin_test::kProgId));
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+      EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + addin_test::kClsidText).c_str(), view));
+      EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kWordAddInKey, view));
+    }
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kWordAddInKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel", KEY_WOW64_32KEY));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY));
@@ -203,8 +206,8 @@ TEST_F(Setup, InstallsIntoTheChosenFolderAndUninstallsKeepingTheSettings) {
   const std::wstring folder = L"C:\\Program Files (x86)\\Korvel\\Vocorder";
   ASSERT_EQ(RunToEnd(SetupProgram(), L"/S /D=" + folder), 0u);
 
-  for (const wchar_t* name : {L"Vocorder.exe", L"VocorderAddIn.dll", L"libmp3lame-0.dll", L"ReadMe.txt",
-                              L"LAME-COPYING.txt", L"SONIC-COPYING.txt", L"Uninstall.exe"})
+  for (const wchar_t* name : {L"Vocorder.exe", L"VocorderAddIn.dll", L"VocorderAddIn64.dll", L"libmp3lame-0.dll",
+                              L"ReadMe.txt", L"LAME-COPYING.txt", L"SONIC-COPYING.txt", L"Uninstall.exe"})
     EXPECT_TRUE(Exists(folder + L"\\" + name)) << std::string(name, name + wcslen(name));
   EXPECT_NE(testing_support::ReadBytes(folder + L"\\Player.ini").find("list=listdir.m3u\r\n"), std::string::npos);
   // Shipped without debug information: no debug sections (their long names
@@ -215,11 +218,13 @@ TEST_F(Setup, InstallsIntoTheChosenFolderAndUninstallsKeepingTheSettings) {
     EXPECT_EQ(bytes.find(".debug_"), std::string::npos);
   }
 
+  // This word size's add-in (the other one's regsvr32 cannot run where the
+  // tests do), entered in Word's list for the machine, not the user's.
   const std::wstring server = std::wstring(L"CLSID\\") + addin_test::kClsidText + L"\\InprocServer32";
-  EXPECT_TRUE(SameText(LongPath(ReadText(HKEY_CLASSES_ROOT, server.c_str(), nullptr)), folder + L"\\VocorderAddIn.dll"));
-  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kWordAddInKey, L"FriendlyName"), L"Vocorder pre MS Word");
-  EXPECT_NE(ReadText(HKEY_CURRENT_USER, kWordAddInKey, L"Description"), L"");
-  EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kWordAddInKey, L"LoadBehavior"), 3u);
+  EXPECT_TRUE(SameText(LongPath(ReadText(HKEY_CLASSES_ROOT, server.c_str(), nullptr)),
+                       folder + (sizeof(void*) == 8 ? L"\\VocorderAddIn64.dll" : L"\\VocorderAddIn.dll")));
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kWordAddInKey, L"FriendlyName"), L"Vocorder pre MS Word");
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kWordAddInKey));
   EXPECT_TRUE(SameText(ReadText(HKEY_LOCAL_MACHINE, kInstallKey, L"InstallDir", KEY_WOW64_32KEY), folder));
   EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", KEY_WOW64_32KEY), L"Vocorder");
   EXPECT_TRUE(SameText(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", KEY_WOW64_32KEY),
@@ -249,13 +254,16 @@ TEST_F(Setup, InstallsIntoTheChosenFolderAndUninstallsKeepingTheSettings) {
     EXPECT_EQ(word.WaitForExit(60s), 0u) << "Word's list names the add-in, it loads and its button is clicked";
     HWND main = MainWindowOf(folder + L"\\Vocorder.exe", 30s);
     ASSERT_TRUE(main) << "the button starts the installed program";
-    EXPECT_TRUE(CloseProgram(main));
   }
 
   ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"));
   ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kUserStoreKey, L"InstallerTest"));
   if (!Exists(PositionsFile())) testing_support::WriteBytes(PositionsFile(), "Vocorder positions 1\r\n");
+  // Still running: the uninstaller closes it, then removes its files.
   Uninstall(folder, L"");
+  HWND left = ::FindWindowW(L"TfrmVocorder", nullptr);
+  EXPECT_FALSE(left) << "the program was left running";
+  if (left) CloseProgram(left);
   ExpectNothingInstalledIn(folder);
   EXPECT_TRUE(Exists(PositionsFile())) << "remembered positions kept unless asked";
   EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"), L"kept") << "settings kept unless asked";
@@ -270,12 +278,80 @@ TEST_F(Setup, InstallsIntoTheDefaultFolderAndRemovesTheSettingsWhenAsked) {
 
   ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"));
   ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kUserStoreKey, L"InstallerTest"));
-  testing_support::WriteBytes(PositionsFile(), "Vocorder positions 1\r\n");
+  const std::filesystem::path positions = PositionsFile();
+  testing_support::WriteBytes(positions, "Vocorder positions 1\r\n");
+  // The temporary copy a replaced file leaves when its writer was stopped.
+  testing_support::WriteBytes(std::filesystem::path(positions).replace_filename(L"lst1A2B.tmp"), "");
   Uninstall(folder, L" /REMOVESETTINGS");
   ExpectNothingInstalledIn(folder);
-  EXPECT_FALSE(Exists(PositionsFile())) << "and the remembered positions";
+  EXPECT_FALSE(Exists(positions.parent_path())) << "and the remembered positions with their folder";
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Vocorder"));
+}
+
+TEST_F(Setup, UpgradesKeepingTheUsersFilesAndRefusesToReplaceANewerVersion) {
+  const std::wstring folder = L"C:\\Program Files\\Korvel\\Vocorder";
+  ASSERT_EQ(RunToEnd(SetupProgram(), L"/S"), 0u);
+  ASSERT_TRUE(WriteMarker(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"));
+  testing_support::WriteBytes(folder + L"\\Player.ini", "list=office.m3u\r\n");
+  testing_support::WriteBytes(folder + L"\\ReadMe.txt", "1.00");
+  ASSERT_TRUE(WriteMarker(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion", L"1.00", KEY_WOW64_32KEY));
+  ASSERT_EQ(RunToEnd(SetupProgram(), L"/S"), 0u);
+  EXPECT_EQ(testing_support::ReadBytes(folder + L"\\Player.ini"), "list=office.m3u\r\n");
+  EXPECT_NE(testing_support::ReadBytes(folder + L"\\ReadMe.txt"), "1.00") << "the program is replaced whole";
+  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kSettingsKey, L"InstallerTest"), L"kept");
+
+  ASSERT_TRUE(WriteMarker(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion", L"10.2", KEY_WOW64_32KEY));
+  testing_support::WriteBytes(folder + L"\\ReadMe.txt", "10.2");
+  EXPECT_EQ(RunToEnd(SetupProgram(), L"/S"), 4u) << "silently, an older version is not put over a newer one";
+  EXPECT_EQ(testing_support::ReadBytes(folder + L"\\ReadMe.txt"), "10.2");
+  Uninstall(folder, L" /REMOVESETTINGS");
+}
+
+// A standard user may not write under Program Files: the program works from
+// the user's folder. An update while it records is refused; nothing replaced.
+TEST_F(Setup, TheProgramWorksWithoutRightsToItsFolderAndAnUpdateWaitsForItsDictation) {
+  const std::wstring folder = L"C:\\Program Files\\Korvel\\Vocorder";
+  ASSERT_EQ(RunToEnd(SetupProgram(), L"/S"), 0u);
+  wchar_t documents[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
+  const std::wstring letter = documents + std::wstring(L"\\Installer letter.mp3");
+  const std::wstring dictation = documents + std::wstring(L"\\Installer dictation.mp3");
+  const std::wstring userList = std::filesystem::path(PositionsFile()).replace_filename(L"listdir.m3u");
+  ASSERT_TRUE(::CopyFileW(testing_support::FixturePath(L"speechrec.mp3").c_str(), letter.c_str(), FALSE));
+  ASSERT_TRUE(testing_support::SetFolderWritable(folder, false));
+  {
+    e2e::Program program(folder + L"\\Vocorder.exe", L"", folder);
+    HWND main = program.WaitForMainWindow(30s), rec = nullptr;
+    ASSERT_TRUE(main);
+    EXPECT_NE(testing_support::ReadBytes(userList).find("Installer letter.mp3"), std::string::npos);
+    for (int click = 0; click < 5 && !rec; ++click)  // a click while it still starts may be dropped
+      if (::PostMessageW(::GetDlgItem(main, app::SpeedButton5), BM_CLICK, 0, 0))
+        rec = program.WaitForWindow(L"TFRecMpeg", 3s);
+    ASSERT_TRUE(rec) << "the record button opens the recording window";
+    ::PostMessageW(::GetDlgItem(rec, TFRecMpeg::idBitBtn1), BM_CLICK, 0, 0);
+    wchar_t seconds[16] = {};
+    ASSERT_TRUE(testing_support::PumpUntil(
+        [&] { return ::GetWindowTextW(::GetDlgItem(rec, TFRecMpeg::idLabel4), seconds, 16) && _wtoi(seconds) >= 2; }));
+
+    testing_support::WriteBytes(folder + L"\\ReadMe.txt", "old");
+    EXPECT_EQ(RunToEnd(SetupProgram(), L"/S"), 3u);
+    EXPECT_EQ(testing_support::ReadBytes(folder + L"\\ReadMe.txt"), "old");
+    std::optional<e2e::Box> box = program.WaitForBox(10s);
+    ASSERT_TRUE(box && box->text == L"Diktát nie je uložený. Uložiť ho?") << "the close asks about the dictation";
+    e2e::Answer(*box, IDYES);
+    HWND name = program.WaitForWindow(L"VocorderDialog", 10s);
+    ASSERT_TRUE(name);
+    ::SendMessageW(::GetDlgItem(name, 100), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Installer dictation"));
+    ::PostMessageW(::GetDlgItem(name, IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(program.WaitForExit(30s), 0u);
+  }
+  EXPECT_TRUE(Exists(dictation));
+  EXPECT_NE(testing_support::ReadBytes(userList).find("Installer dictation.mp3"), std::string::npos);
+  EXPECT_TRUE(testing_support::SetFolderWritable(folder, true));
+  ::DeleteFileW(letter.c_str());
+  ::DeleteFileW(dictation.c_str());
+  Uninstall(folder, L" /REMOVESETTINGS");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The word processor's double as a process of its own, as the host is: it
-// loads the add-ins its list for the current user names for loading at
+// loads the add-ins its list for the machine names for loading at
 // start-up (by ProgID), completes start-up, clicks the add-in's button in the
 // Tools menu and shuts down. Exit code 0 when all of that succeeded.
 #include "addin/Extensibility.h"
@@ -17,14 +17,14 @@ constexpr wchar_t kAddIns[] = L"Software\\Microsoft\\Office\\Word\\Addins";
 bool LoadsAtStartup(const std::wstring& progId) {
   DWORD behavior = 0, size = sizeof behavior;
   const std::wstring key = std::wstring(kAddIns) + L"\\" + progId;
-  return ::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"LoadBehavior", RRF_RT_REG_DWORD, nullptr, &behavior,
+  return ::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"LoadBehavior", RRF_RT_REG_DWORD, nullptr, &behavior,
                         &size) == ERROR_SUCCESS &&
          behavior == 3;
 }
 
 int RunHost() {
   win::Key addins;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, kAddIns, 0, KEY_READ, addins.put()) != ERROR_SUCCESS) return 2;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAddIns, 0, KEY_READ, addins.put()) != ERROR_SUCCESS) return 2;
   ComPtr<word_double::Application> word;
   word.Attach(new word_double::Application());
   wchar_t progId[256];

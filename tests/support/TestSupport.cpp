@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "Pump.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -59,6 +61,29 @@ std::wstring UnixPathFromEnvironment(const wchar_t* name) {
 }
 
 std::wstring BuildDir() { return UnixPathFromEnvironment(L"VOCORDER_BUILD"); }
+
+bool SetFolderWritable(const std::wstring& folder, bool writable) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  char* name = unixName ? unixName(folder.c_str()) : nullptr;
+  wchar_t path[4096] = L"";
+  if (!name || !::MultiByteToWideChar(CP_UTF8, 0, name, -1, path, 4096)) return false;
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  std::wstring command = std::wstring(writable ? L"/bin/chmod u+w \"" : L"/bin/chmod a-w \"") + path + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return false;
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  // The process Wine gives for a Unix program ends as it starts, not with it.
+  return PumpUntil([&] {
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_READONLY) == 0) == writable;
+  }, 5000);
+}
 
 }  // namespace testing_support
 

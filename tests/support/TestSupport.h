@@ -34,6 +34,10 @@ std::wstring UnixPathFromEnvironment(const wchar_t* name);
 // The build folder, from VOCORDER_BUILD, as a Windows path (empty if unset).
 std::wstring BuildDir();
 
+// Takes the right to write in a folder from every user, or gives it back. Wine
+// reads a folder's access list from its Unix mode, which chmod changes.
+bool SetFolderWritable(const std::wstring& folder, bool writable);
+
 }  // namespace testing_support
 
 namespace testing_support {
