@@ -373,8 +373,7 @@ TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStores
 namespace {
 
 // Pedals pressed by the test, as the raw input component would report them.
-class TestPedals : public services::IPedalSource {
-public:
+struct TestPedals : services::IPedalSource {
   services::PedalSet Pressed() const override { return pressed; }
   std::wstring DeviceName() const override { return name; }
   void Subscribe(services::IPedalObserver& o) override { observer = &o; }
@@ -383,7 +382,6 @@ public:
     pressed = now;
     if (observer) observer->PedalDeviceChanged(), observer->PedalsChanged(now);
   }
-
   services::PedalSet pressed = 0;
   std::wstring name;
   services::IPedalObserver* observer = nullptr;
