@@ -1,5 +1,7 @@
 #include "settings/PedalPage.h"
 
+#include <iterator>
+
 #include "services/PedalControl.h"
 #include "settings/SettingsDialog.h"
 

@@ -1,5 +1,7 @@
 #include "settings/PedalSettings.h"
 
+#include <iterator>
+
 #include "settings/KestrelSettings.h"
 
 namespace kestrel {
