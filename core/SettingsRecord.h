@@ -63,6 +63,15 @@ struct TSettings {
   int SlowerHotKey = 0xA022;
   int FasterHotKey = 0xA021;
   int SpeedResetHotKey = 0xA024;
+
+  // Foot pedals: what each pedal does (the number of a services::PedalAction:
+  // 0 nothing, 1 play, 2 rewind, 3 forward, 4 time stamp, 5 replay).
+  uint8_t PedalLeft = 2;
+  uint8_t PedalMiddle = 1;
+  uint8_t PedalRight = 3;
+  uint8_t PedalFourth = 0;
+  uint8_t PedalBoth = 0;  // the left and right pedals together
+  bool PedalHold = true;  // play while the play pedal is held; else each press plays or pauses
 };
 
 // Whether a typed time stamp carries milliseconds.

@@ -3,6 +3,7 @@
 #include "core/KestrelErrors.h"
 #include "core/globals.h"
 #include "settings/KestrelLayouts.h"
+#include "settings/PedalSettings.h"
 #include "settings/SettingsKey.h"
 #include "settings/TypingSettings.h"
 
@@ -51,6 +52,7 @@ bool ReadAll(HKEY handle) {
   ReadBool(key, L"DeviceVolume", s.DeviceVolume);
   if (auto v = key.Dword(L"Speed"); v && IsValidSpeed(*v)) s.Speed = static_cast<int>(*v);
   ReadTypingSettings(key, s);
+  ReadPedalSettings(key, s);
   if (auto v = key.Dword(L"LayoutIndex")) LayoutIndex = static_cast<int>(*v);
   return !key.Failed();
 }
@@ -221,7 +223,7 @@ bool SaveSettings(const TSettings& v, std::wstring_view time3Text, std::wstring_
             StoreStringSetting(k, L"DeviceName", v.DeviceName, d.DeviceName, s.DeviceName) &&
             StoreBoolSetting(k, L"ForceDevice", v.ForceDevice, d.ForceDevice, s.ForceDevice) &&
             StoreBoolSetting(k, L"DeviceVolume", v.DeviceVolume, d.DeviceVolume, s.DeviceVolume) &&
-            StoreTypingSettings(k, v);
+            StoreTypingSettings(k, v) && StorePedalSettings(k, v);
   DeleteKeyIfEmpty(k);
   return ok;
 }

@@ -7,6 +7,7 @@
 #include "player/TPlayer.h"
 #include "settings/DevicePage.h"
 #include "settings/KestrelSettings.h"
+#include "settings/PedalPage.h"
 #include "settings/SettingsKey.h"
 #include "settings/SettingsPages.h"
 #include "settings/TypingPage.h"
@@ -65,6 +66,7 @@ void TForm2::OnCreate() {
   pages_.push_back(std::make_unique<TSongsPage>(*this));
   pages_.push_back(std::make_unique<TDevicePage>(*this));
   pages_.push_back(std::make_unique<TTypingPage>(*this));
+  pages_.push_back(std::make_unique<TPedalPage>(*this));
 
   HWND tab = Item(idPages);
   for (size_t i = 0; i < pages_.size(); ++i) {
@@ -103,6 +105,7 @@ void TForm2::Execute(int page) {
   for (auto& p : pages_) p->Load(Settings);
   if (page >= 0) SelectPage(page);
   ShowModal(host_.MainHandle());
+  for (auto& p : pages_) p->Closed();
   host_.SetTimeEditEnabled(true);
 }
 

@@ -20,6 +20,10 @@
 
 class TPlayer;
 
+namespace services {
+class IPedalSource;
+}
+
 namespace kestrel {
 
 namespace form2 {
@@ -54,6 +58,8 @@ public:
   virtual bool PlayerTellsTimes() = 0;
   // The position editor's fields may take the focus.
   virtual void SetTimeEditEnabled(bool enabled) = 0;
+  // The pedals the page "Pedál" shows live; null while none are read.
+  virtual services::IPedalSource* Pedals() { return nullptr; }
 };
 
 class TDevicePage;

@@ -33,6 +33,8 @@ public:
   virtual void Load(const TSettings& s) = 0;
   virtual void Default() = 0;
   virtual void Collect(SettingsValues& v) = 0;
+  // The dialog was closed, whichever way.
+  virtual void Closed() {}
 
 protected:
   TForm2& Form() const { return form_; }

@@ -20,6 +20,8 @@
 #include "settings/DevicePage.h"
 #include "settings/KestrelLayouts.h"
 #include "settings/KestrelSettings.h"
+#include "settings/PedalPage.h"
+#include "settings/PedalSettings.h"
 #include "settings/SettingsDialog.h"
 #include "settings/TypingPage.h"
 
@@ -52,9 +54,11 @@ public:
   void ClickPlay() override { ++plays; }
   bool PlayerTellsTimes() override { return true; }
   void SetTimeEditEnabled(bool) override {}
+  services::IPedalSource* Pedals() override { return pedals; }
 
   std::wstring path;
   int plays = 0;
+  services::IPedalSource* pedals = nullptr;
 
 private:
   HWND window_;
@@ -306,7 +310,7 @@ TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStores
   auto combo = [&](int id) { return static_cast<int>(::SendMessageW(form.Control(id), CB_GETCURSEL, 0, 0)); };
   Open([&](DialogDriver& d) {
     HWND tabs = form.Control(idPages);
-    ASSERT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
+    ASSERT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
     wchar_t caption[32] = L"";
     TCITEMW item{TCIF_TEXT};
     item.pszText = caption;
@@ -364,4 +368,66 @@ TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStores
   EXPECT_EQ(Settings.ResumeRewind, 1000);
   EXPECT_EQ(Settings.StampHotKey, 0x4000 | VK_INSERT);
   ::UnregisterHotKey(host.MainHandle(), 1);
+}
+
+namespace {
+
+// Pedals pressed by the test, as the raw input component would report them.
+struct TestPedals : services::IPedalSource {
+  services::PedalSet Pressed() const override { return pressed; }
+  std::wstring DeviceName() const override { return name; }
+  void Subscribe(services::IPedalObserver& o) override { observer = &o; }
+  void Unsubscribe(services::IPedalObserver&) override { observer = nullptr; }
+  void Press(services::PedalSet now) {
+    pressed = now;
+    if (observer) observer->PedalDeviceChanged(), observer->PedalsChanged(now);
+  }
+  services::PedalSet pressed = 0;
+  std::wstring name;
+  services::IPedalObserver* observer = nullptr;
+};
+
+}  // namespace
+
+// The page "Pedál": each pedal lights while it is down, the pedal found is
+// named, and a changed mapping is stored only while it differs.
+TEST_F(SettingsDialog, ThePedalPageLightsThePressedPedalsAndStoresTheMapping) {
+  using namespace kestrel::pedal;
+  using services::PedalBit;
+  TestPedals pedals;
+  host.pedals = &pedals;
+  registry.SetDword(kSettingsKey, L"PedalMiddle", 9);  // no action of ours: the default stays
+  Start();
+  Open([&](DialogDriver& d) {
+    form.SelectPage(5);
+    ASSERT_TRUE(::IsWindowVisible(form.Control(idPedalLeft)));
+    EXPECT_EQ(Text(idPedalMiddle), L"prehrávať");
+    EXPECT_NE(Text(idPedalDevice).find(L"neozval"), std::wstring::npos);
+    pedals.name = L"VEC USB Footpedal";
+    pedals.Press(PedalBit(0) | PedalBit(2));
+    EXPECT_NE(Text(idPedalDevice).find(L"VEC USB Footpedal"), std::wstring::npos);
+    EXPECT_EQ(Text(idPedalLeftLight), L"stlačený");
+    EXPECT_EQ(Text(idPedalMiddleLight), L"");
+    EXPECT_EQ(Text(idPedalBothLight), L"stlačený");
+    pedals.Press(0);
+    EXPECT_EQ(Text(idPedalLeftLight), L"");
+    // A pedal marked the other way round.
+    ::SendMessageW(form.Control(idPedalLeft), CB_SETCURSEL, 3, 0);
+    ::SendMessageW(form.Control(idPedalRight), CB_SETCURSEL, 2, 0);
+    Press(idPedalToggle);
+    d.Press(idSave);
+  });
+  EXPECT_EQ(pedals.observer, nullptr);  // not followed while the dialog is closed
+  const services::PedalMapping m = PedalMappingOf(Settings);
+  EXPECT_EQ(m.pedal[0], services::PedalAction::Forward);
+  EXPECT_EQ(m.pedal[2], services::PedalAction::Rewind);
+  EXPECT_FALSE(m.hold);
+  EXPECT_EQ(Dword(L"PedalLeft"), 3u);
+  EXPECT_EQ(Dword(L"PedalHold"), 0u);
+  EXPECT_FALSE(Dword(L"PedalMiddle"));
+  Open([&](DialogDriver& d) {
+    Press(idDefault);
+    d.Press(idSave);
+  });
+  EXPECT_FALSE(KeyExists());
 }
