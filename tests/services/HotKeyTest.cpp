@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "DesktopDriver.h"
+#include "base/ScopeExit.h"
 #include "services/FisHotKey.h"
+#include "services/TypeText.h"
 
 using services::SplitShortcut;
 using services::TfisHotKey;
@@ -112,6 +114,20 @@ TEST(HotKeyLifecycle, SecondClaimOfTheSameKeyIsRefusedUntilEnabledAgain) {
   EXPECT_TRUE(second->Registered());
 }
 
+// Two keys traded one by one: the second is refused while the first holds it.
+TEST(HotKeyLifecycle, KeysTradedAsASetAreBothClaimed) {
+  auto a = LoadedHotKey(kCtrlShiftF9, nullptr);
+  auto b = LoadedHotKey(kCtrlAltF10, nullptr);
+  TfisHotKey* both[] = {a.get(), b.get()};
+  const WORD traded[] = {kCtrlAltF10, kCtrlShiftF9};
+  TfisHotKey::SetKeys(both, traded);
+  EXPECT_TRUE(a->Registered());
+  EXPECT_TRUE(b->Registered());
+  EXPECT_EQ(b->Key(), kCtrlShiftF9);
+  a->SetKey(kCtrlShiftF9);
+  EXPECT_FALSE(a->Registered());
+}
+
 TEST(HotKeyMessages, HotKeyMessageRaisesTheEventAndOthersDoNot) {
   int presses = 0;
   auto hk = LoadedHotKey(kCtrlShiftF9, &presses);
@@ -160,4 +176,49 @@ TEST(HotKeyDesktop, KeyPressedInAnotherProgramReachesTheFirstClaimant) {
   EXPECT_TRUE(PumpUntil([&] { return firstPresses > 1; }));
   EXPECT_EQ(firstPresses, 2);
   EXPECT_EQ(secondPresses, 0);
+}
+
+// Held down, a key repeats; one that may not repeat raises one event per
+// press. Events arrive in order, so the next press counts what came before.
+TEST(HotKeyDesktop, AHeldKeyThatMayNotRepeatRaisesOneEventPerPress) {
+  int presses = 0;
+  auto hk = LoadedHotKey(kCtrlShiftF9, &presses);
+  services_test::FocusedNotepad notepad;
+  ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
+  const wchar_t* hold = L"/usr/bin/xdotool keydown ctrl+shift+F9 keydown F9 keydown F9 keyup F9 keyup ctrl+shift";
+  ASSERT_TRUE(services_test::RunUnix(hold));
+  ASSERT_TRUE(services_test::PressKeys("ctrl+shift+F9"));
+  ASSERT_TRUE(PumpUntil([&] { return presses >= 4; })) << "no repeats to tell apart";
+  hk->SetNoRepeat(true);
+  hk->SetEnabled(true);
+  presses = 0;
+  ASSERT_TRUE(services_test::RunUnix(hold));
+  ASSERT_TRUE(services_test::PressKeys("ctrl+shift+F9"));
+  EXPECT_TRUE(PumpUntil([&] { return presses >= 2; }));
+  EXPECT_EQ(presses, 2);
+}
+
+// A stamp asked for while Ctrl is still down waits for it; the typist's key
+// is never let go for it, and a text still waiting when the time is up is dropped.
+TEST(HotKeyDesktop, TheTyperWaitsForHeldKeysAndNeverReleasesThem) {
+  services_test::FocusedNotepad notepad;
+  ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
+  HWND edit = ::FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
+  auto typed = [edit] {
+    wchar_t text[64] = L"";
+    ::SendMessageTimeoutW(edit, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return std::wstring(text);
+  };
+  auto ctrlDown = [] { return (::GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; };
+  ScopeExit release([] { services_test::RunUnix(L"/usr/bin/xdotool keyup ctrl"); });
+  ASSERT_TRUE(services_test::RunUnix(L"/usr/bin/xdotool keydown ctrl"));
+  ASSERT_TRUE(services_test::WaitFor(ctrlDown, 3000));
+  services::TTextTyper typer;
+  typer.WaitMs = 300;
+  typer.Type(L"[1]");
+  EXPECT_TRUE(PumpUntil([&] { return !typer.Pending(); }, 3000));
+  EXPECT_TRUE(ctrlDown()) << "the typist's Ctrl was released";
+  typer.Type(L"[2]");
+  ASSERT_TRUE(services_test::RunUnix(L"/usr/bin/xdotool keyup ctrl"));
+  EXPECT_TRUE(PumpUntil([&] { return typed() == L"[2]"; }, 3000)) << "notepad holds " << typed().size() << " characters";
 }
