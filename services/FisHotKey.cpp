@@ -95,17 +95,22 @@ void TfisHotKey::UnregisterKey() {
   ::KillTimer(ReceiverWindow(), kReleaseTimer);
 }
 
-// Some systems take MOD_NOREPEAT and still repeat (Wine): the repeats are
-// told apart by the key not having been let go since the last event.
+// Some systems take MOD_NOREPEAT and repeat all the same (Wine): a repeat
+// is an event that comes while the key is still down since the last one.
+// A timer watches for the key to be let go in between.
+bool TfisHotKey::KeyDown() const {
+  return (::GetAsyncKeyState(static_cast<int>(SplitShortcut(Key_).virtualKey)) & 0x8000) != 0;
+}
+
 void TfisHotKey::WatchRelease() {
-  if (::GetAsyncKeyState(static_cast<int>(SplitShortcut(Key_).virtualKey)) & 0x8000) return;
+  if (KeyDown()) return;
   Held_ = false;
   ::KillTimer(ReceiverWindow(), kReleaseTimer);
 }
 
 void TfisHotKey::HotKeyWindowProc() {
   if (NoRepeat_) {
-    if (Held_) return;
+    if (Held_ && KeyDown()) return;
     Held_ = ::SetTimer(ReceiverWindow(), kReleaseTimer, kReleasePollMs, nullptr) != 0;
   }
   if (!OnHotKey) return;

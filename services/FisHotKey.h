@@ -81,6 +81,7 @@ private:
   void HotKeyWindowProc();
   void RegisterKey();
   void UnregisterKey();
+  bool KeyDown() const;
   void WatchRelease();
 
   bool Enabled_ = true;

@@ -105,6 +105,28 @@ TEST_F(SpeedFixture, ChangingSpeedWhilePlayingKeepsThePositionAndChangesThePace)
   player->Stop();
 }
 
+// What was made at the old speed is still queued when the speed changes:
+// the read-out follows what is heard, so it reaches the length just as the
+// sound ends, not a queue's worth of speeds apart from it.
+TEST_F(SpeedFixture, AfterASpeedChangeTheReadOutFollowsWhatIsHeardToTheEnd) {
+  player->Open(LongRecording());
+  player->SetSpeed(200);
+  const int64_t length = player->Duration();
+  player->SetPosition(length - 4 * kSecond);
+  events.clear();
+  player->Play();
+  ASSERT_TRUE(WaitForPosition(length - 3 * kSecond));
+  player->SetSpeed(50);
+  int64_t last = 0;
+  ASSERT_TRUE(PumpUntil([&] {
+    if (Completed()) return true;
+    last = player->GetPosition();
+    return false;
+  }, 20000));
+  EXPECT_NEAR(Seconds(last), Seconds(length), 0.08);
+  player->Stop();
+}
+
 TEST_F(SpeedFixture, EightBitPcmPlaysAtTheSpeedToo) {
   // A wave file's 8-bit samples reach the renderer without a decoder.
   player->Open(testing_support::FixturePath(L"speech11k8.wav"));
