@@ -273,11 +273,18 @@ int64_t TPlayer::RecordingTime(int64_t raw) const {
 void TPlayer::Anchor(int64_t position, int64_t raw) {
   anchorPos_ = position;
   anchorRaw_ = raw;
+  lastRaw_ = raw;
 }
 
 int64_t TPlayer::GetPosition() {
   try {
-    return RecordingTime(RawPosition());
+    const int64_t raw = RawPosition();
+    // From the end of the stream until its event is read, Wine's graph gives
+    // its stop position, which is recording time: at a slow speed that is
+    // behind where it was a moment ago, while it plays nothing can be.
+    if (stretch_ && state_ == PlayerState::Running && raw < lastRaw_) return duration_;
+    lastRaw_ = raw;
+    return RecordingTime(raw);
   } catch (...) {
     Notify(pnPositionFailed);
     throw;

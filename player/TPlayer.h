@@ -129,6 +129,7 @@ private:
   int64_t anchorPos_ = 0;
   int64_t anchorRaw_ = 0;
   bool ended_ = false;  // the graph reported the end of the file
+  int64_t lastRaw_ = 0;  // the graph's position when last read
   player::ComPtr<player::ITimeStretch> stretch_;
 
   player::ComPtr<IMediaControl> control_;

@@ -334,7 +334,8 @@ private:
     haveBase_ = false;
     baseTime_ = 0;
     framesOut_ = 0;
-    points_.clear();
+    // The points stay until the next input starts new ones: the wrapper
+    // flushes at the end of the stream too, while its last output still plays.
   }
   void ApplySpeed() {
     const float speed = speed_.load();
@@ -367,7 +368,7 @@ private:
   bool haveBase_ = false;
   REFERENCE_TIME baseTime_ = 0;
   long long framesOut_ = 0;
-  std::vector<SpeedPoint> points_;  // by output time; empty until the first input
+  std::vector<SpeedPoint> points_;  // by output time, since the first input after the last flush
   std::vector<short> scratch_;
 };
 

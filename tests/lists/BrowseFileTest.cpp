@@ -234,12 +234,11 @@ TEST_F(BrowseFileTest, TheBrowserReusedHasNothingChosen) {
     ASSERT_TRUE(d.Enabled(idOK));
     d.Press(idCancel);
   });
-  DialogDriver::Run([&] { BrowseForFile(nullptr, L"Browse file 'y.mp3'", L"gone\\y.mp3"); },
-                    [&](DialogDriver& d) {
-                      EXPECT_FALSE(d.Enabled(idOK));
-                      EXPECT_EQ(ListView_GetNextItem(d.Control(idFiles), -1, LVNI_SELECTED), -1);
-                      d.Press(idCancel);
-                    });
+  DialogDriver::Run([&] { BrowseForFile(nullptr, L"Browse file 'y.mp3'", L"gone\\y.mp3"); }, [&](DialogDriver& d) {
+    EXPECT_FALSE(d.Enabled(idOK));
+    EXPECT_EQ(ListView_GetNextItem(d.Control(idFiles), -1, LVNI_SELECTED), -1);
+    d.Press(idCancel);
+  });
 }
 
 TEST(FilterDialog, AnEmptiedEditGetsTheDefaultTextAndOkTrims) {
@@ -261,11 +260,8 @@ TEST(FilterDialog, AnEmptiedEditGetsTheDefaultTextAndOkTrims) {
                     });
   EXPECT_EQ(chosen, std::optional<std::wstring>(L"*.mp3;*.wav"));
   // Blanks only: what an emptied edit shows.
-  DialogDriver::Run([&] { chosen = ShowFilterDialog(r); },
-                    [&](DialogDriver& d) {
-                      d.SetText(101, L"   ");
-                      d.Key(VK_RETURN);
-                    });
+  auto blanks = [](DialogDriver& d) { d.SetText(101, L"   "), d.Key(VK_RETURN); };
+  DialogDriver::Run([&] { chosen = ShowFilterDialog(r); }, blanks);
   EXPECT_EQ(chosen, std::optional<std::wstring>(L"*.*"));
 }
 

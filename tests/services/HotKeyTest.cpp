@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -116,16 +115,13 @@ TEST(HotKeyLifecycle, SecondClaimOfTheSameKeyIsRefusedUntilEnabledAgain) {
   EXPECT_TRUE(second->Registered());
 }
 
-// Two keys traded one by one: the second is refused while the first holds it.
+// Traded one by one, a key is refused while the other still holds it.
 TEST(HotKeyLifecycle, KeysTradedAsASetAreBothClaimed) {
-  auto a = LoadedHotKey(kCtrlShiftF9, nullptr);
-  auto b = LoadedHotKey(kCtrlAltF10, nullptr);
+  auto a = LoadedHotKey(kCtrlShiftF9, nullptr), b = LoadedHotKey(kCtrlAltF10, nullptr);
   TfisHotKey* both[] = {a.get(), b.get()};
   const WORD traded[] = {kCtrlAltF10, kCtrlShiftF9};
   TfisHotKey::SetKeys(both, traded);
-  EXPECT_TRUE(a->Registered());
-  EXPECT_TRUE(b->Registered());
-  EXPECT_EQ(b->Key(), kCtrlShiftF9);
+  EXPECT_TRUE(a->Registered() && b->Registered());
   a->SetKey(kCtrlShiftF9);
   EXPECT_FALSE(a->Registered());
 }
@@ -182,49 +178,37 @@ TEST(HotKeyDesktop, KeyPressedInAnotherProgramReachesTheFirstClaimant) {
 
 // Held down, a key repeats; one that may not repeat raises one event per
 // press. The events are handled while the key is held, as a typist's are;
-// a second key pressed last tells when all before it have come.
+// a key pressed last tells when all before it have come.
 TEST(HotKeyDesktop, AHeldKeyThatMayNotRepeatRaisesOneEventPerPress) {
   int presses = 0, last = 0;
-  auto hk = LoadedHotKey(kCtrlShiftF9, &presses);
-  auto sentinel = LoadedHotKey(kCtrlAltF10, &last);
+  auto hk = LoadedHotKey(kCtrlShiftF9, &presses), sentinel = LoadedHotKey(kCtrlAltF10, &last);
   services_test::FocusedNotepad notepad;
   ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
   auto holdThenPress = [&] {
     presses = last = 0;
-    std::atomic<bool> done = false;
-    std::thread keys([&] {
+    std::thread keys([] {
       services_test::RunUnix(L"/usr/bin/xdotool keydown ctrl+shift+F9 sleep 1 keyup F9 keyup ctrl+shift");
-      services_test::PressKeys("ctrl+shift+F9");
-      services_test::PressKeys("ctrl+alt+F10");
-      done = true;
+      services_test::PressKeys("ctrl+shift+F9 ctrl+alt+F10");
     });
-    PumpUntil([&] { return done.load() && last > 0; });
+    PumpUntil([&] { return last > 0; }, 20000);
     keys.join();
   };
   holdThenPress();
   ASSERT_GE(presses, 4) << "no repeats to tell apart";
   hk->SetNoRepeat(true);
-  hk->SetEnabled(false);
-  hk->SetEnabled(true);
   holdThenPress();
   EXPECT_EQ(presses, 2);
 }
 
-// A stamp asked for while Ctrl is still down waits for it; the typist's key
-// is never let go for it, and a text still waiting when the time is up is dropped.
+// A stamp asked for while Ctrl is down waits; the typist's key is never let
+// go for it, and a text still waiting when the time is up is dropped.
 TEST(HotKeyDesktop, TheTyperWaitsForHeldKeysAndNeverReleasesThem) {
   services_test::FocusedNotepad notepad;
   ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
   HWND edit = ::FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
-  auto typed = [edit] {
-    wchar_t text[64] = L"";
-    ::SendMessageTimeoutW(edit, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
-    return std::wstring(text);
-  };
   auto ctrlDown = [] { return (::GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; };
   ScopeExit release([] { services_test::RunUnix(L"/usr/bin/xdotool keyup ctrl"); });
-  ASSERT_TRUE(services_test::RunUnix(L"/usr/bin/xdotool keydown ctrl"));
-  ASSERT_TRUE(services_test::WaitFor(ctrlDown, 3000));
+  ASSERT_TRUE(services_test::RunUnix(L"/usr/bin/xdotool keydown ctrl") && services_test::WaitFor(ctrlDown, 3000));
   services::TTextTyper typer;
   typer.WaitMs = 300;
   typer.Type(L"[1]");
@@ -232,5 +216,7 @@ TEST(HotKeyDesktop, TheTyperWaitsForHeldKeysAndNeverReleasesThem) {
   EXPECT_TRUE(ctrlDown()) << "the typist's Ctrl was released";
   typer.Type(L"[2]");
   ASSERT_TRUE(services_test::RunUnix(L"/usr/bin/xdotool keyup ctrl"));
-  EXPECT_TRUE(PumpUntil([&] { return typed() == L"[2]"; }, 3000)) << "notepad holds " << typed().size() << " characters";
+  wchar_t typed[8] = L"";
+  auto read = [&] { return ::SendMessageW(edit, WM_GETTEXT, 8, reinterpret_cast<LPARAM>(typed)), std::wstring(typed); };
+  EXPECT_TRUE(PumpUntil([&] { return read() == L"[2]"; }, 3000));
 }
