@@ -48,7 +48,8 @@ public:
   void Loaded();
 
   // A key held down raises one event, not one per keyboard repeat: for keys
-  // whose every press types or stores something. Applies from the next claim.
+  // whose every press types or stores something. The system is told at the
+  // next claim; repeats it sends all the same are dropped from now on.
   bool NoRepeat() const { return NoRepeat_; }
   void SetNoRepeat(bool value) { NoRepeat_ = value; }
 
