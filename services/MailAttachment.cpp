@@ -96,7 +96,8 @@ std::optional<ClientAttachment> PrepareAttachment(const std::wstring& path, Atta
     problem = AttachmentProblem::Missing;
     return std::nullopt;
   }
-  if (auto clientPath = ClientPath(path)) return ClientAttachment{std::move(*clientPath), AnsiSafeName(FileNameOf(path))};
+  if (auto clientPath = ClientPath(path))
+    return ClientAttachment{std::move(*clientPath), AnsiSafeName(FileNameOf(path))};
   if (auto copy = CopyForClient(path)) return copy;
   problem = AttachmentProblem::Unreadable;
   return std::nullopt;

@@ -42,7 +42,7 @@ TEST(ResumePositions, KeptAcrossRunsByPathInAnyCaseMostRecentOnly) {
   EXPECT_EQ(full.Find(L"C:\\Diktáty\\Jan.mp3"), 8 * kSecond);
 }
 
-TEST(ResumePositions, ADamagedLineIsPassedOverAndAForeignFileMeansNone) {
+TEST(ResumePositions, DamagedLinesArePassedOverAndNamesOutsideTheAnsiCodePageStayApart) {
   ScratchDir dir{L"posbad"};
   const std::wstring file = dir.file(L"positions.txt");
   const std::string_view keepA[] = {
@@ -62,13 +62,8 @@ TEST(ResumePositions, ADamagedLineIsPassedOverAndAForeignFileMeansNone) {
   EXPECT_EQ(TResumePositions(file).Count(), 0u);
   WriteBytes(file, "Vocorder positions 2\r\n922337203685477\tC:\\a.mp3\r\n");
   EXPECT_EQ(TResumePositions(file).Find(L"C:\\a.mp3"), 922337203685477 * 10'000);
-}
 
-// The first files were ANSI; names that differ only outside the ANSI code
-// page are two recordings, and the file is written whole in UTF-8.
-TEST(ResumePositions, AnAnsiFileIsReadAndNamesOutsideTheCodePageStayApart) {
-  ScratchDir dir{L"posutf"};
-  const std::wstring file = dir.file(L"positions.txt");
+  // An ANSI file is read; names apart only outside its code page stay apart in UTF-8.
   WriteBytes(file, "Vocorder positions 1\r\n7000\tC:\\Dikt\xE1ty\\a.mp3\r\n");
   TResumePositions p(file);
   EXPECT_EQ(p.Find(L"C:\\Diktáty\\a.mp3"), 7 * kSecond);

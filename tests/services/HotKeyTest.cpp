@@ -96,6 +96,14 @@ TEST(HotKeyLifecycle, ChangingTheKeyReleasesTheOldOne) {
   EXPECT_TRUE(hk->Registered());
   EXPECT_TRUE(KeyIsFree(kCtrlShiftF9));
   EXPECT_FALSE(KeyIsFree(kCtrlAltF10));
+  // Traded one by one, a key is refused while the other still holds it; as a set both are claimed.
+  auto other = LoadedHotKey(kCtrlShiftF9, nullptr);
+  TfisHotKey* both[] = {hk.get(), other.get()};
+  const WORD traded[] = {kCtrlShiftF9, kCtrlAltF10};
+  TfisHotKey::SetKeys(both, traded);
+  EXPECT_TRUE(hk->Registered() && other->Registered());
+  hk->SetKey(kCtrlAltF10);
+  EXPECT_FALSE(hk->Registered());
 }
 
 // The refused one stays quiet; it tries again only when told to, and setting
@@ -113,17 +121,6 @@ TEST(HotKeyLifecycle, SecondClaimOfTheSameKeyIsRefusedUntilEnabledAgain) {
   EXPECT_FALSE(second->Registered());
   second->SetEnabled(true);
   EXPECT_TRUE(second->Registered());
-}
-
-// Traded one by one, a key is refused while the other still holds it.
-TEST(HotKeyLifecycle, KeysTradedAsASetAreBothClaimed) {
-  auto a = LoadedHotKey(kCtrlShiftF9, nullptr), b = LoadedHotKey(kCtrlAltF10, nullptr);
-  TfisHotKey* both[] = {a.get(), b.get()};
-  const WORD traded[] = {kCtrlAltF10, kCtrlShiftF9};
-  TfisHotKey::SetKeys(both, traded);
-  EXPECT_TRUE(a->Registered() && b->Registered());
-  a->SetKey(kCtrlShiftF9);
-  EXPECT_FALSE(a->Registered());
 }
 
 TEST(HotKeyMessages, HotKeyMessageRaisesTheEventAndOthersDoNot) {
@@ -176,10 +173,10 @@ TEST(HotKeyDesktop, KeyPressedInAnotherProgramReachesTheFirstClaimant) {
   EXPECT_EQ(secondPresses, 0);
 }
 
-// Held down, a key repeats; one that may not repeat raises one event per
-// press. The events are handled while the key is held, as a typist's are;
-// a key pressed last tells when all before it have come.
-TEST(HotKeyDesktop, AHeldKeyThatMayNotRepeatRaisesOneEventPerPress) {
+// A held key that may not repeat raises one event (handled while it is held;
+// a key pressed last tells when all have come). A stamp waits while Ctrl is
+// held, never lets it go, and is dropped when the time is up.
+TEST(HotKeyDesktop, NoRepeatsWhereNoneAreWantedAndNoHeldKeyReleasedForAStamp) {
   int presses = 0, last = 0;
   auto hk = LoadedHotKey(kCtrlShiftF9, &presses), sentinel = LoadedHotKey(kCtrlAltF10, &last);
   services_test::FocusedNotepad notepad;
@@ -198,13 +195,6 @@ TEST(HotKeyDesktop, AHeldKeyThatMayNotRepeatRaisesOneEventPerPress) {
   hk->SetNoRepeat(true);
   holdThenPress();
   EXPECT_EQ(presses, 2);
-}
-
-// A stamp asked for while Ctrl is down waits; the typist's key is never let
-// go for it, and a text still waiting when the time is up is dropped.
-TEST(HotKeyDesktop, TheTyperWaitsForHeldKeysAndNeverReleasesThem) {
-  services_test::FocusedNotepad notepad;
-  ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
   HWND edit = ::FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
   auto ctrlDown = [] { return (::GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; };
   ScopeExit release([] { services_test::RunUnix(L"/usr/bin/xdotool keyup ctrl"); });

@@ -188,16 +188,14 @@ TEST_F(SettingsDialog, AStoredDeviceThatIsGoneSelectsTheFirst) {
     d.Key(VK_ESCAPE);
   });
   EXPECT_FALSE(::IsWindowVisible(form.Handle()));
-  // Saved untouched, the name stays for the device's return; the first
-  // device chosen in the list is stored in its place.
+  // Saved untouched, the name stays for the device's return; the first device chosen is stored.
   Open([&](DialogDriver& d) { d.Press(idSave); });
   EXPECT_EQ(Settings.DeviceName, L"A device unplugged long ago");
   Open([&](DialogDriver& d) { ChooseDevice(0), d.Press(idSave); });
   EXPECT_EQ(Settings.DeviceName, AudioDeviceNames[0]);
 }
 
-// Enter or Esc in an open drop-down closes the list; the next one is the
-// dialog's own (Enter saves, Esc cancels).
+// Enter or Esc in an open drop-down closes the list; the next is the dialog's.
 TEST_F(SettingsDialog, EnterOrEscInAnOpenDropDownClosesOnlyTheList) {
   Start();
   auto dropDownThen = [&](int speedRow, UINT first, UINT second) {
