@@ -24,8 +24,10 @@ void TfrmVocorder::SpeedButton8Click() {
   Email1_->Attachment().push_back(path);
   Email1_->SetParentHandle(hwnd_);
   try {
-    // The mail client shows its own messages; the code adds nothing to them.
-    Email1_->SendMail();
+    // The mail client shows its own messages; only an attachment it could
+    // not be given is told here.
+    const std::wstring why = Email1_->FailureText(Email1_->SendMail());
+    if (!why.empty()) kestrel::ShowMessageBox(hwnd_, why, kestrel::ApplicationTitle(), MB_OK | MB_ICONWARNING);
   } catch (const services::EMapiUnavailable& e) {
     kestrel::ShowMessageBox(hwnd_, text::FromAnsi(e.what()), kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
   }

@@ -46,6 +46,6 @@ void TfrmVocorder::ChangeSpeed(int percent) {
   kestrel::StoreSpeedSetting(Player_->Speed());
 }
 
-void TfrmVocorder::ShowSpeed() { ::SetWindowTextW(Control(idSpeed), SpeedText(Player_->Speed()).c_str()); }
+void TfrmVocorder::ShowSpeed() { ::SetWindowTextW(Control(idSpeed), SpeedText(Player_->AppliedSpeed()).c_str()); }
 
 }  // namespace app

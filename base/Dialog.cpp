@@ -9,6 +9,8 @@ bool IsPushButton(HWND h) {
   return (::SendMessageW(h, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
 }
 
+}  // namespace
+
 bool IsDroppedCombo(HWND h) {
   for (; h; h = ::GetParent(h)) {
     wchar_t cls[16] = L"";
@@ -17,8 +19,6 @@ bool IsDroppedCombo(HWND h) {
   }
   return false;
 }
-
-}  // namespace
 
 HFONT CreatePointFont(const DialogFont& font, bool bold) {
   HDC dc = ::GetDC(nullptr);

@@ -60,6 +60,9 @@ struct DialogTemplate {
 // A font made from a face, a size in points and a character set, for the
 // screen's resolution.
 HFONT CreatePointFont(const DialogFont& font, bool bold = false);
+// Whether the window is a combo box, or inside one, whose list is open: Enter
+// and Esc then close the list, not the dialog.
+bool IsDroppedCombo(HWND h);
 
 class TDialog : public TWindow {
 public:

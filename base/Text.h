@@ -11,6 +11,9 @@ namespace text {
 // Files of the program (ini and list files) are in the ANSI code page.
 std::wstring FromAnsi(std::string_view bytes);
 std::string ToAnsi(std::wstring_view s);
+// Files that must hold every name (UTF-8). Bytes that are not UTF-8 give none.
+std::optional<std::wstring> FromUtf8(std::string_view bytes);
+std::string ToUtf8(std::wstring_view s);
 
 // The user's locale, ignoring case: <0, 0, >0.
 int Compare(std::wstring_view a, std::wstring_view b);

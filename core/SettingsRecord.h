@@ -74,6 +74,10 @@ struct TSettings {
   bool PedalHold = true;  // play while the play pedal is held; else each press plays or pauses
 };
 
+// The main window's own hot keys, not changeable: Ctrl with Space, Left,
+// Right, PageUp, PageDown, F5, Up and Down. The changeable ones cannot take them.
+inline constexpr int kFixedHotKeys[] = {0x4020, 0x4025, 0x4027, 0x4021, 0x4022, 0x4074, 0x4026, 0x4028};
+
 // Whether a typed time stamp carries milliseconds.
 enum TStampMillis : uint8_t { smAsReadout = 0, smAlways = 1, smNever = 2 };
 // The rewind's range and step (ms).

@@ -171,6 +171,9 @@ void TForm5::OnInit() {
   SelectDriveItem(drive_);
   search_ = Search::Idle;
   stopRequested_ = false;
+  // Reused for another song: nothing chosen yet.
+  ListView_SetItemState(Item(idFiles), -1, 0, LVIS_SELECTED);
+  EnableOK(false);
   const std::wstring list = ResolveAppPath(ListFilePath());
   SetItemText(idList, list);
   ::ShowWindow(Item(idDots), TextWidth(Item(idList), list) > kListWidth ? SW_SHOW : SW_HIDE);

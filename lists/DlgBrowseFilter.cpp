@@ -66,6 +66,7 @@ private:
 
   void OnOK() override {
     std::wstring t(text::Trim(ItemText(idFilter)));
+    if (t.empty()) t = request_->defaultText;  // what an emptied edit shows
     SetItemText(idFilter, t);
     for (const std::wstring& f : request_->forbidden) {
       if (!text::Same(t, f)) continue;

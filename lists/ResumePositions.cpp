@@ -4,6 +4,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 
 #include "base/Files.h"
 #include "base/LateLoad.h"
@@ -14,20 +16,34 @@
 namespace kestrel {
 namespace {
 
-constexpr std::string_view kHeader = "Vocorder positions 1";
+// Paths in UTF-8; the first files held them in the ANSI code page, where
+// two names that differ only outside it read as one.
+constexpr std::string_view kHeader = "Vocorder positions 2";
+constexpr std::string_view kAnsiHeader = "Vocorder positions 1";
 // Far more than 1,000 full paths; a larger file is not one of ours.
 constexpr size_t kMaxFileBytes = 4u << 20;
 // Positions are kept in milliseconds, enough for a typist's place.
 constexpr int64_t kUnitsPerMs = 10'000;
+constexpr int64_t kMaxMs = INT64_MAX / kUnitsPerMs;
 
 std::optional<int64_t> ParseMs(std::string_view s) {
-  if (s.empty() || s.size() > 15) return std::nullopt;
+  if (s.empty()) return std::nullopt;
   int64_t v = 0;
   for (char c : s) {
-    if (c < '0' || c > '9') return std::nullopt;
+    if (c < '0' || c > '9' || v > (kMaxMs - (c - '0')) / 10) return std::nullopt;
     v = v * 10 + (c - '0');
   }
   return v;
+}
+
+// "milliseconds<TAB>path"; none for a line that is not one.
+std::optional<std::pair<int64_t, std::wstring>> ParseLine(std::string_view line, bool utf8) {
+  const size_t tab = line.find('\t');
+  if (tab == std::string_view::npos) return std::nullopt;
+  const auto ms = ParseMs(line.substr(0, tab));
+  const auto path = utf8 ? text::FromUtf8(line.substr(tab + 1)) : text::FromAnsi(line.substr(tab + 1));
+  if (!ms || *ms == 0 || !path || path->empty()) return std::nullopt;
+  return std::pair{*ms * kUnitsPerMs, *path};
 }
 
 }  // namespace
@@ -40,30 +56,20 @@ void TResumePositions::Load() {
   auto bytes = files::ReadAll(file_);
   if (!bytes || bytes->size() > kMaxFileBytes) return;
   std::string_view rest = *bytes;
-  std::vector<Entry> read;
-  bool first = true;
-  while (!rest.empty()) {
-    size_t end = rest.find("\r\n");
-    if (end == std::string_view::npos) return;  // every line ends, the last one too
-    std::string_view line = rest.substr(0, end);
-    rest.remove_prefix(end + 2);
-    if (first) {
-      if (line != kHeader) return;
-      first = false;
-      continue;
-    }
-    size_t tab = line.find('\t');
-    if (tab == std::string_view::npos) return;
-    auto ms = ParseMs(line.substr(0, tab));
-    std::wstring path = text::FromAnsi(line.substr(tab + 1));
-    if (!ms || *ms == 0 || path.empty()) return;
-    std::string key = text::SortKey(path);
-    bool seen = std::any_of(read.begin(), read.end(), [&](const Entry& e) { return e.key == key; });
-    if (seen) return;
-    if (read.size() < kCapacity) read.push_back({std::move(key), std::move(path), *ms * kUnitsPerMs});
+  const size_t headerEnd = rest.find("\r\n");
+  if (headerEnd == std::string_view::npos) return;
+  const bool utf8 = rest.substr(0, headerEnd) == kHeader;
+  if (!utf8 && rest.substr(0, headerEnd) != kAnsiHeader) return;  // not one of ours
+  rest.remove_prefix(headerEnd + 2);
+  // A line that cannot be read, or a recording named again, is passed over;
+  // the others still count. A last line without its end was cut off.
+  for (size_t end; entries_.size() < kCapacity && (end = rest.find("\r\n")) != std::string_view::npos;
+       rest.remove_prefix(end + 2)) {
+    auto entry = ParseLine(rest.substr(0, end), utf8);
+    if (!entry) continue;
+    std::string key = text::SortKey(entry->second);
+    if (Locate(key) == entries_.end()) entries_.push_back({std::move(key), std::move(entry->second), entry->first});
   }
-  if (first) return;  // not even the header
-  entries_ = std::move(read);
 }
 
 std::vector<TResumePositions::Entry>::iterator TResumePositions::Locate(std::string_view key) {
@@ -104,7 +110,7 @@ bool TResumePositions::Save() const {
   for (const Entry& e : entries_) {
     content += std::to_string(e.position / kUnitsPerMs);
     content += '\t';
-    content += text::ToAnsi(e.path);
+    content += text::ToUtf8(e.path);
     content += "\r\n";
   }
   return ReplaceFileContent(file_, content);

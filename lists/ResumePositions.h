@@ -1,6 +1,6 @@
 // Where the typist last stopped in each recording, so that choosing it again
 // continues from there. The positions of the most recent recordings are kept
-// in a small text file of their own (ANSI, one recording a line), replaced
+// in a small text file of their own (UTF-8, one recording a line), replaced
 // whole on every change so that it is never left half-written.
 #pragma once
 
@@ -17,8 +17,9 @@ class TResumePositions {
 public:
   static constexpr size_t kCapacity = 1000;
 
-  // Reads the file; a missing, unreadable or damaged one means no
-  // remembered positions (and is replaced at the first change).
+  // Reads the file (also one of the first ANSI ones); a missing or foreign
+  // one means no remembered positions, a damaged line is passed over, and
+  // the file is replaced at the first change.
   explicit TResumePositions(std::wstring file);
 
   // The position remembered for the recording (its full path, any case).

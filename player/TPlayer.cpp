@@ -258,24 +258,33 @@ int64_t TPlayer::RawPosition() {
   return position;
 }
 
-double TPlayer::PlaySpeed() const { return stretch_ ? speedPercent_ / 100.0 : 1.0; }
+int TPlayer::AppliedSpeed() const { return stretch_ || fileName_.empty() ? speedPercent_ : 100; }
 
 int64_t TPlayer::RecordingTime(int64_t raw) const {
   if (!stretch_) return raw;
   // Past the end of the input the graph's own position means nothing here.
   if (ended_) return duration_;
-  const auto position = anchorPos_ + static_cast<int64_t>(static_cast<double>(raw - anchorRaw_) * PlaySpeed());
+  // The graph has played raw - anchorRaw_ of output since the last seek,
+  // which is as much recording as the stretcher made it from.
+  const int64_t position = anchorPos_ + stretch_->RecordingTimeAt(raw - anchorRaw_);
   return std::clamp<int64_t>(position, 0, std::max<int64_t>(duration_, 0));
 }
 
 void TPlayer::Anchor(int64_t position, int64_t raw) {
   anchorPos_ = position;
   anchorRaw_ = raw;
+  lastRaw_ = raw;
 }
 
 int64_t TPlayer::GetPosition() {
   try {
-    return RecordingTime(RawPosition());
+    const int64_t raw = RawPosition();
+    // From the end of the stream until its event is read, Wine's graph gives
+    // its stop position, which is recording time: at a slow speed that is
+    // behind where it was a moment ago, while it plays nothing can be.
+    if (stretch_ && state_ == PlayerState::Running && raw < lastRaw_) return duration_;
+    lastRaw_ = raw;
+    return RecordingTime(raw);
   } catch (...) {
     Notify(pnPositionFailed);
     throw;
@@ -296,12 +305,8 @@ void TPlayer::SetPosition(int64_t position) {
 void TPlayer::SetSpeed(int percent) {
   percent = std::clamp(percent, 50, 200);
   if (percent == speedPercent_) return;
-  if (stretch_) {
-    // The position so far was played at the old speed.
-    LONGLONG raw = 0;
-    if (SUCCEEDED(seeking_->GetCurrentPosition(&raw))) Anchor(RecordingTime(raw), raw);
-    stretch_->SetSpeed(static_cast<float>(percent) / 100.0f);
-  }
+  // The stretcher notes where in its output the new speed begins.
+  if (stretch_) stretch_->SetSpeed(static_cast<float>(percent) / 100.0f);
   speedPercent_ = percent;
 }
 

@@ -58,10 +58,14 @@ public:
   void SetPosition(int64_t position);
 
   // Playback speed in percent of the recording's own (50 .. 200), kept across
-  // files. A change while playing takes effect at once and keeps the
-  // position. Values outside the range are clamped.
+  // files. A change while playing is heard once the audio already made at
+  // the old speed has played; the position follows what is heard. Values
+  // outside the range are clamped.
   void SetSpeed(int percent);
   int Speed() const { return speedPercent_; }
+  // The speed the open recording is heard at: Speed(), or 100 when its
+  // graph could not take the stretcher. With none open, Speed().
+  int AppliedSpeed() const;
   // Whether the open graph can play at another speed than 100 %.
   bool SpeedSupported() const { return static_cast<bool>(stretch_); }
   // The stretcher of the open graph, for tests and measurements.
@@ -107,7 +111,6 @@ private:
   void ClearGraph();
   bool UsesGraphVolume() const;
   bool TryGetVolume(long& volume);
-  double PlaySpeed() const;
   int64_t RawPosition();
   int64_t RecordingTime(int64_t raw) const;
   void Anchor(int64_t position, int64_t raw);
@@ -120,12 +123,13 @@ private:
   bool hadFile_ = false;
 
   // The graph's own position runs at the pace of the output. The recording
-  // position is anchorPos_ plus the graph's advance since anchorRaw_, times
-  // the speed; the anchors move at each seek and each speed change.
+  // position is anchorPos_ plus the recording the stretcher made the graph's
+  // advance since anchorRaw_ from; the anchors move at each seek.
   int speedPercent_ = 100;
   int64_t anchorPos_ = 0;
   int64_t anchorRaw_ = 0;
   bool ended_ = false;  // the graph reported the end of the file
+  int64_t lastRaw_ = 0;  // the graph's position when last read
   player::ComPtr<player::ITimeStretch> stretch_;
 
   player::ComPtr<IMediaControl> control_;

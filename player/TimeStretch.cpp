@@ -97,6 +97,7 @@ public:
     if (index) return DMO_E_INVALIDSTREAMINDEX;
     std::lock_guard lock(mutex_);
     if (flags & DMO_SET_TYPEF_CLEAR) {
+      FreeStream();  // it was made for the format going away
       if (typeSet_) MoFreeMediaType(&type_);
       typeSet_ = outputSet_ = false;
       return S_OK;
@@ -184,9 +185,12 @@ public:
     DWORD length = 0;
     if (FAILED(buffer->GetBufferAndLength(&data, &length))) return E_FAIL;
     if (!stream_ && !OpenStream()) return E_OUTOFMEMORY;
-    if (!haveBase_ && (flags & DMO_INPUT_DATA_BUFFERF_TIME)) {
-      baseTime_ = time;
+    if (!haveBase_) {
+      // The first input after a flush: output and recording time start here.
+      baseTime_ = (flags & DMO_INPUT_DATA_BUFFERF_TIME) ? time : 0;
       haveBase_ = true;
+      ApplySpeed();
+      points_.assign(1, {baseTime_, baseTime_, appliedSpeed_});
     }
     ApplySpeed();
     const int frames = static_cast<int>(length / Format().nBlockAlign);
@@ -248,6 +252,10 @@ public:
     pitchFollows_.store(on != FALSE);
     return S_OK;
   }
+  REFERENCE_TIME STDMETHODCALLTYPE RecordingTimeAt(REFERENCE_TIME output) override {
+    std::lock_guard lock(mutex_);
+    return RecordingAt(output);
+  }
 
 private:
   class TInner final : public IUnknown {
@@ -280,6 +288,24 @@ private:
     std::atomic<ULONG> refs_{1};
   };
 
+  // Where a speed begins: the output time, the recording time there, and
+  // the speed (output pace as a factor of the recording's).
+  struct SpeedPoint {
+    REFERENCE_TIME output;
+    REFERENCE_TIME recording;
+    float speed;
+  };
+  // Enough for every change a typist makes between two seeks.
+  static constexpr size_t kMaxPoints = 256;
+
+  REFERENCE_TIME RecordingAt(REFERENCE_TIME output) const {
+    if (points_.empty()) return static_cast<REFERENCE_TIME>(static_cast<double>(output) * speed_.load());
+    auto next = std::upper_bound(points_.begin(), points_.end(), output,
+                                 [](REFERENCE_TIME t, const SpeedPoint& p) { return t < p.output; });
+    const SpeedPoint& p = next == points_.begin() ? *next : *(next - 1);
+    return p.recording + static_cast<REFERENCE_TIME>(static_cast<double>(output - p.output) * p.speed);
+  }
+
   const WAVEFORMATEX& Format() const { return *reinterpret_cast<const WAVEFORMATEX*>(type_.pbFormat); }
   DWORD OutputBlockFrames() const { return std::max<DWORD>(Format().nSamplesPerSec / 25, 64); }
   REFERENCE_TIME FramesToTime(long long frames) const {
@@ -295,8 +321,9 @@ private:
   bool OpenStream() {
     stream_ = sonicCreateStream(static_cast<int>(Format().nSamplesPerSec), Format().nChannels);
     // The pitch period is searched at the full rate rather than down-sampled:
-    // fewer misjudged periods, for little more work.
-    if (stream_) sonicSetQuality(stream_, 1);
+    // fewer misjudged periods, for little more work up to 48 kHz; above it the
+    // work grows and the down-sampled search loses nothing a voice needs.
+    if (stream_) sonicSetQuality(stream_, Format().nSamplesPerSec > 48000 ? 0 : 1);
     appliedSpeed_ = 1.0f;
     appliedFollows_ = false;
     return stream_ != nullptr;
@@ -307,11 +334,19 @@ private:
     haveBase_ = false;
     baseTime_ = 0;
     framesOut_ = 0;
+    // The points stay until the next input starts new ones: the wrapper
+    // flushes at the end of the stream too, while its last output still plays.
   }
   void ApplySpeed() {
     const float speed = speed_.load();
     const bool follows = pitchFollows_.load();
     if (!stream_ || (speed == appliedSpeed_ && follows == appliedFollows_)) return;
+    if (haveBase_) {
+      // What the stretcher has made already is heard at the old speed.
+      const REFERENCE_TIME at = baseTime_ + FramesToTime(framesOut_ + sonicSamplesAvailable(stream_));
+      if (points_.size() >= kMaxPoints) points_.erase(points_.begin());
+      points_.push_back({at, RecordingAt(at), speed});
+    }
     // A plain rate change resamples; the stretch keeps the rate and the pitch.
     sonicSetSpeed(stream_, follows ? 1.0f : speed);
     sonicSetRate(stream_, follows ? speed : 1.0f);
@@ -333,6 +368,7 @@ private:
   bool haveBase_ = false;
   REFERENCE_TIME baseTime_ = 0;
   long long framesOut_ = 0;
+  std::vector<SpeedPoint> points_;  // by output time, since the first input after the last flush
   std::vector<short> scratch_;
 };
 

@@ -5,8 +5,11 @@
 //
 // The object takes 8- or 16-bit PCM and gives the same format back, stretched in
 // time. Its output time stamps count the output it has given since the last
-// flush, so the renderer plays it at the clock's pace; the player maps that
-// back to recording time (TPlayer::GetPosition).
+// flush, so the renderer plays it at the clock's pace. A new speed is heard
+// only after the output already made at the old one, so the object notes
+// where in its output each speed begins and which recording time that is;
+// the player maps the output time it is at through those notes
+// (RecordingTimeAt, TPlayer::GetPosition).
 #pragma once
 
 #include "player/DShow.h"
@@ -20,7 +23,7 @@ inline constexpr CLSID CLSID_TimeStretchDmo = {
 // The object's control, reached through the wrapper filter. Safe to call
 // from any thread while the graph streams; a new speed applies to the next
 // block of input the object handles.
-MIDL_INTERFACE("B2D3E4F5-6A7B-4C8D-9E0F-1A2B3C4D5E6F")
+MIDL_INTERFACE("B2D3E4F5-6A7B-4C8D-9E0F-1A2B3C4D5E70")
 ITimeStretch : public IUnknown {
   // speed: output pace as a factor of the recording's (0.5 .. 2.0).
   virtual HRESULT STDMETHODCALLTYPE SetSpeed(float speed) = 0;
@@ -28,6 +31,10 @@ ITimeStretch : public IUnknown {
   // On: the pitch follows the speed, as a plain rate change would sound.
   // Only for comparing against the pitch-keeping stretch.
   virtual HRESULT STDMETHODCALLTYPE SetPitchFollowsSpeed(BOOL on) = 0;
+  // The input (recording) time of what the output gives at the output time,
+  // both in the stream's time since the last flush. Before any input it is
+  // the output time at the speed last set.
+  virtual REFERENCE_TIME STDMETHODCALLTYPE RecordingTimeAt(REFERENCE_TIME output) = 0;
 };
 
 // Makes the object creatable in this process (once; later calls do
@@ -42,4 +49,4 @@ ComPtr<ITimeStretch> InsertTimeStretch(IGraphBuilder* graph, IBaseFilter* render
 
 }  // namespace player
 
-__CRT_UUID_DECL(player::ITimeStretch, 0xb2d3e4f5, 0x6a7b, 0x4c8d, 0x9e, 0x0f, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e, 0x6f)
+__CRT_UUID_DECL(player::ITimeStretch, 0xb2d3e4f5, 0x6a7b, 0x4c8d, 0x9e, 0x0f, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e, 0x70)

@@ -18,21 +18,8 @@ using Field = char[kField + 1];
 
 std::wstring Cut(std::wstring_view s, size_t max) { return std::wstring(s.substr(0, max)); }
 
-// The mail client's texts are in the ANSI code page. `lossless` turns false
-// when a character has no equivalent there.
-std::string Ansi(std::wstring_view s, bool* lossless = nullptr) {
-  if (lossless) *lossless = true;
-  if (s.empty()) return {};
-  BOOL usedDefault = FALSE;
-  int n = ::WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr,
-                                lossless ? &usedDefault : nullptr);
-  std::string out(n > 0 ? n : 0, '\0');
-  if (n > 0)
-    ::WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr,
-                          lossless ? &usedDefault : nullptr);
-  if (lossless && usedDefault) *lossless = false;
-  return out;
-}
+// The mail client's texts are in the ANSI code page.
+std::string Ansi(std::wstring_view s) { return text::ToAnsi(s); }
 
 // How many bytes of `s` fit into `max` without splitting a double-byte character.
 size_t FitBytes(std::string_view s, size_t max) {
@@ -53,29 +40,6 @@ void CopyField(Field& dst, std::string_view src) {
 }
 
 std::wstring Wide(const char* s) { return s ? text::FromAnsi(s) : std::wstring(); }
-
-bool FileExists(const std::wstring& path) {
-  DWORD a = ::GetFileAttributesW(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring FileNameOf(const std::wstring& path) {
-  size_t p = path.find_last_of(L"\\/:");
-  return p == std::wstring::npos ? path : path.substr(p + 1);
-}
-
-// The path the mail client can open: as it is when it fits the field in the
-// ANSI code page, else the system's short form of it. Empty when neither fits.
-std::string ClientPath(const std::wstring& path) {
-  bool lossless = true;
-  std::string a = Ansi(path, &lossless);
-  if (lossless && a.size() <= kField) return a;
-  wchar_t shortPath[MAX_PATH + 1];
-  DWORD n = ::GetShortPathNameW(path.c_str(), shortPath, MAX_PATH + 1);
-  if (n == 0 || n > MAX_PATH) return {};
-  a = Ansi(std::wstring_view(shortPath, n), &lossless);
-  return lossless && a.size() <= kField ? a : std::string();
-}
 
 }  // namespace
 
@@ -281,11 +245,14 @@ void TEmail::BuildRecipients(std::vector<std::wstring>& list, ULONG recipClass, 
 
 ULONG TEmail::BuildAttachments(Message& m) {
   for (const std::wstring& path : Attachment_) {
-    std::string clientPath = FileExists(path) ? ClientPath(path) : std::string();
-    if (clientPath.empty()) return MAPI_E_ATTACHMENT_NOT_FOUND;
+    auto file = PrepareAttachment(path, Problem_);
+    if (!file) {
+      ProblemPath_ = path;
+      return MAPI_E_ATTACHMENT_NOT_FOUND;
+    }
     Message::File& f = m.files.emplace_back();
-    CopyField(f.path, clientPath);
-    std::wstring shown = FileNameOf(path);
+    CopyField(f.path, file->path);
+    std::wstring shown = file->name;
     if (TruncAttFN_) shown = TruncateFileName(shown);
     CopyField(f.name, Ansi(shown));
   }
@@ -294,6 +261,7 @@ ULONG TEmail::BuildAttachments(Message& m) {
 
 ULONG TEmail::SendMail() {
   CheckMapi();
+  Problem_ = AttachmentProblem::None;
   if (Recipient_.size() + CC_.size() + Bcc_.size() >= kMaxEntries) {
     RaiseError(MAPI_E_TOO_MANY_RECIPIENTS);
     return MAPI_E_TOO_MANY_RECIPIENTS;
@@ -343,6 +311,15 @@ ULONG TEmail::SendMail() {
   else
     Raise(OnAfterSendMail);
   return r;
+}
+
+std::wstring TEmail::FailureText(ULONG code) const {
+  if (code != MAPI_E_ATTACHMENT_NOT_FOUND || Problem_ == AttachmentProblem::None) return {};
+  if (Problem_ == AttachmentProblem::Missing)
+    return L"Could not attach the file\r" + ProblemPath_ + L"\rbecause it does not exist.";
+  return L"Could not attach the file\r" + ProblemPath_ +
+         L"\rbecause the mail program cannot read its name, and no copy under another name could be made in "
+         L"the temporary folder.";
 }
 
 std::wstring TEmail::TruncateFileName(const std::wstring& name) {

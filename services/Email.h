@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "services/MailAttachment.h"
 #include "services/Mapi.h"
 
 namespace services {
@@ -80,10 +81,16 @@ public:
   // for a null pointer. Returns the length kept.
   size_t SetLongText(const wchar_t* text);
 
-  // 0 on success, otherwise a Simple MAPI code.
+  // 0 on success, otherwise a Simple MAPI code. A file the client cannot
+  // be given by its own path goes by its short path, or by a copy under a
+  // name it can read (MailAttachment.h).
   ULONG Logon();
   ULONG Logoff();
   ULONG SendMail();
+  // What to tell the user after SendMail gave the code: why an attachment
+  // could not be handed over. Empty for other codes, whose messages are the
+  // mail client's own.
+  std::wstring FailureText(ULONG code) const;
 
   // The display name of an attachment: names longer than 12 characters
   // are shortened towards the 8.3 form.
@@ -111,6 +118,8 @@ private:
   HWND ParentHandle_ = nullptr;
   LHANDLE Session_ = 0;
   std::optional<std::wstring> LongText_;
+  AttachmentProblem Problem_ = AttachmentProblem::None;  // of the last SendMail
+  std::wstring ProblemPath_;
 };
 
 }  // namespace services

@@ -1,10 +1,14 @@
 #include "services/FisHotKey.h"
 
+#include <algorithm>
+
 namespace services {
 
 namespace {
 
 constexpr int kHotKeyId = 0;
+constexpr UINT_PTR kReleaseTimer = 1;
+constexpr UINT kReleasePollMs = 30;
 constexpr wchar_t kReceiverClass[] = L"TfisHotKeyReceiver";
 
 bool RegisterReceiverClass() {
@@ -37,6 +41,7 @@ LRESULT TfisHotKey::TReceiver::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   // and this window with it.
   const HWND hwnd = Handle();
   if (msg == WM_HOTKEY) component_.HotKeyWindowProc();
+  if (msg == WM_TIMER && wp == kReleaseTimer) component_.WatchRelease();
   return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
@@ -69,16 +74,45 @@ void TfisHotKey::RegisterKey() {
   // A code without a key (0, or modifiers alone) claims nothing: the system
   // would otherwise be asked for a combination no keyboard can press.
   if (c.virtualKey == 0) return;
-  Registered_ = ::RegisterHotKey(ReceiverWindow(), kHotKeyId, c.modifiers, c.virtualKey) != FALSE;
+  const UINT repeat = NoRepeat_ ? MOD_NOREPEAT : 0;
+  Registered_ = ::RegisterHotKey(ReceiverWindow(), kHotKeyId, c.modifiers | repeat, c.virtualKey) != FALSE;
+}
+
+void TfisHotKey::SetKeys(std::span<TfisHotKey* const> components, std::span<const WORD> codes) {
+  const size_t n = std::min(components.size(), codes.size());
+  for (size_t i = 0; i < n; ++i) components[i]->UnregisterKey();
+  for (size_t i = 0; i < n; ++i) {
+    components[i]->Key_ = codes[i];
+    if (components[i]->Enabled_) components[i]->RegisterKey();
+  }
 }
 
 void TfisHotKey::UnregisterKey() {
   if (!Registered_) return;
   ::UnregisterHotKey(ReceiverWindow(), kHotKeyId);
   Registered_ = false;
+  Held_ = false;
+  ::KillTimer(ReceiverWindow(), kReleaseTimer);
+}
+
+// Some systems take MOD_NOREPEAT and repeat all the same (Wine): a repeat
+// is an event that comes while the key is still down since the last one.
+// A timer watches for the key to be let go in between.
+bool TfisHotKey::KeyDown() const {
+  return (::GetAsyncKeyState(static_cast<int>(SplitShortcut(Key_).virtualKey)) & 0x8000) != 0;
+}
+
+void TfisHotKey::WatchRelease() {
+  if (KeyDown()) return;
+  Held_ = false;
+  ::KillTimer(ReceiverWindow(), kReleaseTimer);
 }
 
 void TfisHotKey::HotKeyWindowProc() {
+  if (NoRepeat_) {
+    if (Held_ && KeyDown()) return;
+    Held_ = ::SetTimer(ReceiverWindow(), kReleaseTimer, kReleasePollMs, nullptr) != 0;
+  }
   if (!OnHotKey) return;
   // A copy, so that a handler that reassigns or destroys its own event does
   // not pull the function out from under itself. What it throws is dropped

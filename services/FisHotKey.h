@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <span>
 
 #include "base/Window.h"
 
@@ -46,6 +47,19 @@ public:
   // the component is enabled.
   void Loaded();
 
+  // A key held down raises one event, not one per keyboard repeat: for keys
+  // whose every press types or stores something. The system is told at the
+  // next claim; repeats it sends all the same are dropped from now on.
+  bool NoRepeat() const { return NoRepeat_; }
+  void SetNoRepeat(bool value) { NoRepeat_ = value; }
+
+  // Gives the components their codes (codes[i] to components[i]) as one
+  // set: every one lets its key go before any claims its new one, so that a
+  // code moved from one component to another is not refused because the
+  // first still held it. Each enabled one then claims its code, unchanged
+  // codes too; Registered() tells which the system granted.
+  static void SetKeys(std::span<TfisHotKey* const> components, std::span<const WORD> codes);
+
   // Raised on the message loop's thread; the sender is this component.
   HotKeyEvent OnHotKey;
 
@@ -68,10 +82,14 @@ private:
   void HotKeyWindowProc();
   void RegisterKey();
   void UnregisterKey();
+  bool KeyDown() const;
+  void WatchRelease();
 
   bool Enabled_ = true;
   WORD Key_ = 0;
   bool Registered_ = false;
+  bool NoRepeat_ = false;
+  bool Held_ = false;  // NoRepeat: the key has not been let go since its event
   TReceiver ReceiverWindow_{*this};
 };
 

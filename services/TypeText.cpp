@@ -61,34 +61,33 @@ TTextTyper::~TTextTyper() { Destroy(); }
 void TTextTyper::Type(std::wstring text) {
   pending_ = std::move(text);
   if (pending_.empty()) return;
-  if (!AnyModifierHeld() || !hwnd_) {
-    TypeNow(false);
+  if (!AnyModifierHeld()) {
+    TypeNow();
+    return;
+  }
+  if (!hwnd_) {  // nothing to wait with
+    pending_.clear();
     return;
   }
   deadline_ = ::GetTickCount64() + WaitMs;
   ::SetTimer(hwnd_, kPollTimer, kPollMs, nullptr);
 }
 
-void TTextTyper::TypeNow(bool releaseModifiers) {
+void TTextTyper::TypeNow() {
   if (hwnd_) ::KillTimer(hwnd_, kPollTimer);
-  std::vector<INPUT> events;
-  if (releaseModifiers)
-    for (int vk : kModifiers)
-      if (Held(vk)) events.push_back(Key(static_cast<WORD>(vk), 0, KEYEVENTF_KEYUP));
-  std::vector<INPUT> chars = UnicodeKeyEvents(pending_);
-  events.insert(events.end(), chars.begin(), chars.end());
+  std::vector<INPUT> events = UnicodeKeyEvents(pending_);
   pending_.clear();
   Send(events);
 }
 
 LRESULT TTextTyper::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_TIMER && wp == kPollTimer) {
-    if (pending_.empty())
+    if (!pending_.empty() && !AnyModifierHeld()) {
+      TypeNow();
+    } else if (pending_.empty() || ::GetTickCount64() >= deadline_) {
       ::KillTimer(hwnd_, kPollTimer);
-    else if (!AnyModifierHeld())
-      TypeNow(false);
-    else if (::GetTickCount64() >= deadline_)
-      TypeNow(true);
+      pending_.clear();
+    }
     return 0;
   }
   return TWindow::HandleMessage(msg, wp, lp);

@@ -22,7 +22,9 @@ bool SendText(std::wstring_view text);
 // Types texts asked for by a hot key. The hot key's own modifiers are
 // usually still held when it arrives, and a program that sees Ctrl or Alt
 // down may take the characters for commands; so the text waits until no
-// modifier is held, and after WaitMs the held ones are released for it.
+// modifier is held. Keys the user holds are never released for it: one
+// still held after WaitMs means the typist is busy with other keys (Ctrl
+// kept down for the next hot key), and the text is dropped untyped.
 class TTextTyper : private win::TWindow {
 public:
   TTextTyper();
@@ -32,11 +34,11 @@ public:
   void Type(std::wstring text);
   bool Pending() const { return !pending_.empty(); }
 
-  DWORD WaitMs = 1000;
+  DWORD WaitMs = 2000;
 
 private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-  void TypeNow(bool releaseModifiers);
+  void TypeNow();
 
   std::wstring pending_;
   ULONGLONG deadline_ = 0;

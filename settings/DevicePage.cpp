@@ -99,6 +99,7 @@ void TDevicePage::SelectIndex(int index) { ::SendMessageW(Item(idDevices), LB_SE
 
 void TDevicePage::Load(const TSettings& s) {
   nameBase_ = s.DeviceName;
+  chosen_ = false;
   deviceBeforeTrial_ = -2;
   SelectIndex(DeviceIndexOf(s.DeviceName));
   idDevicesClick();
@@ -110,6 +111,7 @@ void TDevicePage::Default() {
   // The first device is what an empty stored name stands for: a save after
   // Default stores no name rather than the first device's.
   nameBase_.clear();
+  chosen_ = false;
   SelectIndex(0);
   idDevicesClick();
   SetBox(idForceDevice, false);
@@ -119,8 +121,11 @@ void TDevicePage::Default() {
 void TDevicePage::Collect(SettingsValues& v) {
   const int k = SelectedIndex();
   // A selection that is what the stored name already resolves to keeps the
-  // stored name (also an empty one, or one of a device now missing).
-  if (k < 0 || k >= static_cast<int>(AudioDeviceNames.size()) || k == DeviceIndexOf(nameBase_))
+  // stored name: an empty one, or one of a device now missing, unless the
+  // user chose the row it stands on.
+  const bool valid = k >= 0 && k < static_cast<int>(AudioDeviceNames.size());
+  const bool missing = valid && !nameBase_.empty() && AudioDeviceNames[static_cast<size_t>(k)] != nameBase_;
+  if (!valid || (k == DeviceIndexOf(nameBase_) && !(missing && chosen_)))
     v.values.DeviceName = nameBase_;
   else
     v.values.DeviceName = AudioDeviceNames[static_cast<size_t>(k)];
@@ -141,6 +146,7 @@ void TDevicePage::idDevicesClick() {
 }
 
 void TDevicePage::SpeedButton1Click() {
+  chosen_ = false;
   SelectIndex(DeviceIndexOf(Settings.DeviceName));
   idDevicesClick();
 }
@@ -205,7 +211,10 @@ void TDevicePage::BoxClicked(int id) {
 void TDevicePage::OnCommand(int id, int code, HWND control) {
   switch (id) {
     case idDevices:
-      if (code == LBN_SELCHANGE) idDevicesClick();
+      if (code == LBN_SELCHANGE) {
+        chosen_ = true;
+        idDevicesClick();
+      }
       return;
     case SpeedButton1:
       if (code == BN_CLICKED) SpeedButton1Click();

@@ -59,6 +59,7 @@ private:
   void TryDevice();
 
   std::wstring nameBase_;    // the stored name the selection is measured against
+  bool chosen_ = false;      // the user picked a row in the list since
   int deviceBeforeTrial_ = -2;  // the device in use before this showing's first trial
 };
 

@@ -176,6 +176,7 @@ void TForm2::OnCommand(int id, int code) {
 
 bool TForm2::PreTranslateMessage(const MSG& m) {
   if (m.message != WM_KEYDOWN || !IsOwnKey(m)) return false;
+  if ((m.wParam == VK_RETURN || m.wParam == VK_ESCAPE) && win::IsDroppedCombo(m.hwnd)) return false;
   switch (m.wParam) {
     case VK_RETURN: idSaveClick(); return true;
     case VK_ESCAPE: idCancelClick(); return true;

@@ -67,6 +67,7 @@ class TDevicePage;
 class TForm2 : public win::TDialog {
 public:
   static constexpr int kDevicePage = 3;
+  static constexpr int kTypingPage = 4;
 
   TForm2(ISettingsHost& host, TPlayer& player);
   ~TForm2() override;

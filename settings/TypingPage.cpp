@@ -152,27 +152,26 @@ void TTypingPage::HotKeyChange(size_t row) {
       ShortcutFromHotKeyControl(static_cast<WORD>(::SendMessageW(Item(kRows[row].id), HKM_GETHOTKEY, 0, 0)));
   if (code == accepted_[row]) return;
   if (code != 0 && LOBYTE(code) == 0) return;  // modifiers held, the key still to come
-  bool ok = true;  // 0 is no hot key at all
-  if (code != 0) {
-    bool twice = false, ours = false;
-    for (size_t r = 0; r < kHotKeys; ++r) {
-      if (r != row && accepted_[r] == code) twice = true;
-      // Held by the main window now, which the system counts as taken.
-      if (code == static_cast<WORD>(Settings.*kRows[r].field)) ours = true;
-    }
-    if (twice) {
-      WarnHotKeyRefused(code, true);
-      ShowHotKey(row);
-      return;
-    }
-    ok = ours || (Probe() ? Probe()(code) : SystemTakes(Handle(), code));
-  }
-  if (!ok) {
-    WarnHotKeyRefused(code);
+  if (const auto why = Refusal(row, code)) {
+    WarnHotKeyRefused(code, *why);
     ShowHotKey(row);
     return;
   }
   accepted_[row] = code;
+}
+
+std::optional<HotKeyRefusal> TTypingPage::Refusal(size_t row, WORD code) const {
+  if (code == 0) return std::nullopt;  // no hot key at all
+  if (!IsAllowedHotKey(code)) return HotKeyRefusal::NoModifier;
+  if (IsFixedHotKey(code)) return HotKeyRefusal::Fixed;
+  bool ours = false;
+  for (size_t r = 0; r < kHotKeys; ++r) {
+    if (r != row && accepted_[r] == code) return HotKeyRefusal::OnPage;
+    // Held by the main window now, which the system counts as taken.
+    if (code == static_cast<WORD>(Settings.*kRows[r].field)) ours = true;
+  }
+  if (ours || (Probe() ? Probe()(code) : SystemTakes(Handle(), code))) return std::nullopt;
+  return HotKeyRefusal::Taken;
 }
 
 void TTypingPage::OnCommand(int id, int code, HWND control) {

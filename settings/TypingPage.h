@@ -2,16 +2,19 @@
 // back when it resumes after a pause, the speed playback starts at, the form
 // of the typed time stamps, and the hot keys of the time stamp and of the
 // speed. A hot key the system will not register, or one that another row
-// of the page already uses, is refused as it is chosen, with a message, and
-// the control goes back to the last one accepted.
+// of the page already uses, one of the program's fixed keys, or one without
+// Ctrl or Alt (see IsAllowedHotKey), is refused as it is chosen, with a
+// message, and the control goes back to the last one accepted.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "settings/SettingsPage.h"
+#include "settings/TypingSettings.h"
 
 namespace kestrel {
 
@@ -54,6 +57,8 @@ protected:
 
 private:
   void ShowHotKey(size_t row);
+  // Why the row may not have the code; none when it may.
+  std::optional<HotKeyRefusal> Refusal(size_t row, WORD code) const;
 
   std::array<WORD, kHotKeys> accepted_{};  // the last one accepted in each row
 };

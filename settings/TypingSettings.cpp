@@ -1,5 +1,7 @@
 #include "settings/TypingSettings.h"
 
+#include <algorithm>
+
 #include "base/Registry.h"
 #include "core/KestrelErrors.h"
 #include "settings/KestrelSettings.h"
@@ -19,7 +21,8 @@ void ReadTypingSettings(ValueReader& key, TSettings& s) {
   if (auto v = key.Dword(L"StampMillis"); v && *v <= smNever) s.StampMillis = static_cast<uint8_t>(*v);
   // 0 is no hot key; modifiers alone are no shortcut.
   auto readHotKey = [&](const wchar_t* name, int& field) {
-    if (auto v = key.Dword(name); v && *v <= 0xFFFF && (*v == 0 || (*v & 0xFF) != 0))
+    if (auto v = key.Dword(name);
+        v && *v <= 0xFFFF && (*v == 0 || ((*v & 0xFF) != 0 && IsAllowedHotKey(static_cast<WORD>(*v)))))
       field = static_cast<int>(*v);
   };
   readHotKey(L"StampHotKey", s.StampHotKey);
@@ -48,11 +51,33 @@ std::wstring ShortcutText(WORD code) {
   return s;
 }
 
-void WarnHotKeyRefused(WORD code, bool usedOnPage) {
-  ShowBox(BoxKind::Warning, BoxButtons::Ok,
-          usedOnPage ? L"Klávesová skratka " + ShortcutText(code) + L" je už priradená inej akcii.\rZvoľte inú skratku."
-                     : L"Klávesovú skratku " + ShortcutText(code) +
-                           L" systém odmietol: pravdepodobne ju už používa iný program.\rZvoľte inú skratku.");
+bool IsAllowedHotKey(WORD code) {
+  if (code == 0 || (code & (0x4000 | 0x8000))) return true;
+  const BYTE vk = LOBYTE(code);
+  return (vk >= VK_F13 && vk <= VK_F24) || vk == VK_MEDIA_PLAY_PAUSE || vk == VK_MEDIA_NEXT_TRACK ||
+         vk == VK_MEDIA_PREV_TRACK;
+}
+
+bool IsFixedHotKey(WORD code) { return std::ranges::find(kFixedHotKeys, code) != std::end(kFixedHotKeys); }
+
+void WarnHotKeyRefused(WORD code, HotKeyRefusal why) {
+  const std::wstring key = ShortcutText(code);
+  std::wstring text;
+  switch (why) {
+    case HotKeyRefusal::Taken:
+      text = L"Klávesovú skratku " + key + L" systém odmietol: pravdepodobne ju už používa iný program.";
+      break;
+    case HotKeyRefusal::OnPage: text = L"Klávesová skratka " + key + L" je už priradená inej akcii."; break;
+    case HotKeyRefusal::Fixed:
+      text = L"Klávesovú skratku " + key + L" používa Vocorder natrvalo na ovládanie prehrávania.";
+      break;
+    case HotKeyRefusal::NoModifier:
+      text = L"Klávesová skratka " + key +
+             L" nemá Ctrl ani Alt: vzala by tento kláves všetkým programom.\rBez Ctrl a Alt sú možné len F13 až F24 "
+             L"a mediálne klávesy.";
+      break;
+  }
+  ShowBox(BoxKind::Warning, BoxButtons::Ok, text + L"\rZvoľte inú skratku.");
 }
 
 bool StoreTypingSettings(HKEY k, const TSettings& v) {

@@ -22,9 +22,20 @@ bool StoreTypingSettings(HKEY key, const TSettings& values);
 
 // A shortcut code as the user reads it: "Ctrl+Shift+Insert".
 std::wstring ShortcutText(WORD code);
-// The warning that the system would not register the shortcut, or that
-// another action of the page has it already.
-void WarnHotKeyRefused(WORD code, bool usedOnPage = false);
+
+// Whether a changeable hot key may have the code. A hot key takes its key
+// away from every program, so one without Ctrl or Alt is refused, except
+// the keys nobody types with, which foot pedals set to send keys use: F13
+// to F24 and the media keys play/pause, next and previous. 0 (none) is allowed.
+bool IsAllowedHotKey(WORD code);
+// Whether the code is one of the main window's fixed hot keys.
+bool IsFixedHotKey(WORD code);
+
+// Why a shortcut was refused: the system would not register it (another
+// program holds it), another action of the page has it, it is one of the
+// program's fixed keys, or it has neither Ctrl nor Alt.
+enum class HotKeyRefusal { Taken, OnPage, Fixed, NoModifier };
+void WarnHotKeyRefused(WORD code, HotKeyRefusal why = HotKeyRefusal::Taken);
 
 // The rewind rounded down to its step and held in its range.
 int ClampResumeRewind(int ms);

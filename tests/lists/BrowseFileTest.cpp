@@ -226,6 +226,21 @@ TEST_F(BrowseFileTest, OkRefusesAFileTheListHoldsAndAsksBeforeReplacing) {
   EXPECT_TRUE(chosen->folder.ends_with(L"\\Memos\\")) << "the folder's case as on disk";
 }
 
+// Shown again for another song, the browser has no file chosen.
+TEST_F(BrowseFileTest, TheBrowserReusedHasNothingChosen) {
+  Answer([](const std::wstring&, HWND) { return IDNO; });  // take the file found
+  Browse([&](DialogDriver& d) {
+    d.Press(idLocateSong);
+    ASSERT_TRUE(d.Enabled(idOK));
+    d.Press(idCancel);
+  });
+  DialogDriver::Run([&] { BrowseForFile(nullptr, L"Browse file 'y.mp3'", L"gone\\y.mp3"); }, [&](DialogDriver& d) {
+    EXPECT_FALSE(d.Enabled(idOK));
+    EXPECT_EQ(ListView_GetNextItem(d.Control(idFiles), -1, LVNI_SELECTED), -1);
+    d.Press(idCancel);
+  });
+}
+
 TEST(FilterDialog, AnEmptiedEditGetsTheDefaultTextAndOkTrims) {
   FilterRequest r;
   r.caption = L"Filter files";
@@ -244,6 +259,10 @@ TEST(FilterDialog, AnEmptiedEditGetsTheDefaultTextAndOkTrims) {
                       d.Key(VK_RETURN);
                     });
   EXPECT_EQ(chosen, std::optional<std::wstring>(L"*.mp3;*.wav"));
+  // Blanks only: what an emptied edit shows.
+  auto blanks = [](DialogDriver& d) { d.SetText(101, L"   "), d.Key(VK_RETURN); };
+  DialogDriver::Run([&] { chosen = ShowFilterDialog(r); }, blanks);
+  EXPECT_EQ(chosen, std::optional<std::wstring>(L"*.*"));
 }
 
 }  // namespace

@@ -42,25 +42,37 @@ TEST(ResumePositions, KeptAcrossRunsByPathInAnyCaseMostRecentOnly) {
   EXPECT_EQ(full.Find(L"C:\\Diktáty\\Jan.mp3"), 8 * kSecond);
 }
 
-TEST(ResumePositions, ADamagedFileMeansNoPositionsAndIsReplacedWhole) {
+TEST(ResumePositions, DamagedLinesArePassedOverAndNamesOutsideTheAnsiCodePageStayApart) {
   ScratchDir dir{L"posbad"};
   const std::wstring file = dir.file(L"positions.txt");
-  const std::string_view damaged[] = {
-      "Vocorder positions 1\r\n7000\tC:\\a.mp3\r\n7x00\tC:\\b.mp3\r\n"sv,  // not a number
-      "Vocorder positions 1\r\n7000\tC:\\a.mp3\r\n3000"sv,               // cut off
-      "Vocorder positions 1\r\n7000 C:\\a.mp3\r\n"sv,                    // no tab
-      "7000\tC:\\a.mp3\r\n"sv,                                           // no header
-      "\x00\x01\x02\xff garbage"sv,
+  const std::string_view keepA[] = {
+      "Vocorder positions 2\r\n7000\tC:\\a.mp3\r\n7x00\tC:\\b.mp3\r\n"sv,           // not a number
+      "Vocorder positions 2\r\n7000 C:\\b.mp3\r\n7000\tC:\\a.mp3\r\n3000"sv,        // no tab, cut off
+      "Vocorder positions 2\r\n7000\tC:\\a.mp3\r\n9000\tc:\\A.MP3\r\n"sv,         // named again
+      "Vocorder positions 2\r\n922337203685478\tC:\\b.mp3\r\n7000\tC:\\a.mp3\r\n"sv,  // too large
+      "Vocorder positions 2\r\n1\tC:\\\xff.mp3\r\n7000\tC:\\a.mp3\r\n"sv,           // not UTF-8
   };
-  for (std::string_view bytes : damaged) {
+  for (std::string_view bytes : keepA) {
     WriteBytes(file, bytes);
     TResumePositions p(file);
-    EXPECT_EQ(p.Count(), 0u) << bytes;
-    EXPECT_FALSE(p.Find(L"C:\\a.mp3")) << bytes;
+    EXPECT_EQ(p.Count(), 1u) << bytes;
+    EXPECT_EQ(p.Find(L"C:\\a.mp3"), 7 * kSecond) << bytes;
   }
+  WriteBytes(file, "7000\tC:\\a.mp3\r\n");  // no header: not ours
+  EXPECT_EQ(TResumePositions(file).Count(), 0u);
+  WriteBytes(file, "Vocorder positions 2\r\n922337203685477\tC:\\a.mp3\r\n");
+  EXPECT_EQ(TResumePositions(file).Find(L"C:\\a.mp3"), 922337203685477 * 10'000);
+
+  // An ANSI file is read; names apart only outside its code page stay apart in UTF-8.
+  WriteBytes(file, "Vocorder positions 1\r\n7000\tC:\\Dikt\xE1ty\\a.mp3\r\n");
   TResumePositions p(file);
-  ASSERT_TRUE(p.Remember(L"C:\\c.mp3", 2 * kSecond + 5'000));
-  EXPECT_EQ(ReadBytes(file), "Vocorder positions 1\r\n2000\tC:\\c.mp3\r\n");
+  EXPECT_EQ(p.Find(L"C:\\Diktáty\\a.mp3"), 7 * kSecond);
+  ASSERT_TRUE(p.Remember(L"C:\\\u03A9.mp3", 2 * kSecond + 5'000));
+  ASSERT_TRUE(p.Remember(L"C:\\\u03A8.mp3", 3 * kSecond));
+  EXPECT_EQ(TResumePositions(file).Find(L"C:\\\u03A9.mp3"), 2 * kSecond);
+  EXPECT_EQ(ReadBytes(file),
+            "Vocorder positions 2\r\n3000\tC:\\\xCE\xA8.mp3\r\n2000\tC:\\\xCE\xA9.mp3\r\n"
+            "7000\tC:\\Dikt\xC3\xA1ty\\a.mp3\r\n");
 }
 
 }  // namespace

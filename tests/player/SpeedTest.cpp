@@ -105,6 +105,21 @@ TEST_F(SpeedFixture, ChangingSpeedWhilePlayingKeepsThePositionAndChangesThePace)
   player->Stop();
 }
 
+// After a speed change the read-out follows what is heard: it reaches the
+// length as the sound ends, also while the graph reports its end.
+TEST_F(SpeedFixture, AfterASpeedChangeTheReadOutFollowsWhatIsHeardToTheEnd) {
+  player->Open(LongRecording());
+  player->SetSpeed(200);
+  const int64_t length = player->Duration();
+  player->SetPosition(length - 4 * kSecond);
+  player->Play();
+  ASSERT_TRUE(WaitForPosition(length - 3 * kSecond));
+  player->SetSpeed(50);
+  int64_t last = 0;
+  ASSERT_TRUE(PumpUntil([&] { return Completed() || (last = player->GetPosition(), false); }, 20000));
+  EXPECT_NEAR(Seconds(last), Seconds(length), 0.1);
+}
+
 TEST_F(SpeedFixture, EightBitPcmPlaysAtTheSpeedToo) {
   // A wave file's 8-bit samples reach the renderer without a decoder.
   player->Open(testing_support::FixturePath(L"speech11k8.wav"));

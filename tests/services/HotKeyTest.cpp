@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "DesktopDriver.h"
+#include "base/ScopeExit.h"
 #include "services/FisHotKey.h"
+#include "services/TypeText.h"
 
 using services::SplitShortcut;
 using services::TfisHotKey;
@@ -93,6 +96,14 @@ TEST(HotKeyLifecycle, ChangingTheKeyReleasesTheOldOne) {
   EXPECT_TRUE(hk->Registered());
   EXPECT_TRUE(KeyIsFree(kCtrlShiftF9));
   EXPECT_FALSE(KeyIsFree(kCtrlAltF10));
+  // Traded one by one, a key is refused while the other still holds it; as a set both are claimed.
+  auto other = LoadedHotKey(kCtrlShiftF9, nullptr);
+  TfisHotKey* both[] = {hk.get(), other.get()};
+  const WORD traded[] = {kCtrlShiftF9, kCtrlAltF10};
+  TfisHotKey::SetKeys(both, traded);
+  EXPECT_TRUE(hk->Registered() && other->Registered());
+  hk->SetKey(kCtrlAltF10);
+  EXPECT_FALSE(hk->Registered());
 }
 
 // The refused one stays quiet; it tries again only when told to, and setting
@@ -160,4 +171,42 @@ TEST(HotKeyDesktop, KeyPressedInAnotherProgramReachesTheFirstClaimant) {
   EXPECT_TRUE(PumpUntil([&] { return firstPresses > 1; }));
   EXPECT_EQ(firstPresses, 2);
   EXPECT_EQ(secondPresses, 0);
+}
+
+// A held key that may not repeat raises one event (handled while it is held;
+// a key pressed last tells when all have come). A stamp waits while Ctrl is
+// held, never lets it go, and is dropped when the time is up.
+TEST(HotKeyDesktop, NoRepeatsWhereNoneAreWantedAndNoHeldKeyReleasedForAStamp) {
+  int presses = 0, last = 0;
+  auto hk = LoadedHotKey(kCtrlShiftF9, &presses), sentinel = LoadedHotKey(kCtrlAltF10, &last);
+  services_test::FocusedNotepad notepad;
+  ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
+  auto holdThenPress = [&] {
+    presses = last = 0;
+    std::thread keys([] {
+      services_test::RunUnix(L"/usr/bin/xdotool keydown ctrl+shift+F9 sleep 1 keyup F9 keyup ctrl+shift");
+      services_test::PressKeys("ctrl+shift+F9 ctrl+alt+F10");
+    });
+    PumpUntil([&] { return last > 0; }, 20000);
+    keys.join();
+  };
+  holdThenPress();
+  ASSERT_GE(presses, 4) << "no repeats to tell apart";
+  hk->SetNoRepeat(true);
+  holdThenPress();
+  EXPECT_EQ(presses, 2);
+  HWND edit = ::FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
+  auto ctrlDown = [] { return (::GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; };
+  ScopeExit release([] { services_test::RunUnix(L"/usr/bin/xdotool keyup ctrl"); });
+  ASSERT_TRUE(services_test::RunUnix(L"/usr/bin/xdotool keydown ctrl") && services_test::WaitFor(ctrlDown, 3000));
+  services::TTextTyper typer;
+  typer.WaitMs = 300;
+  typer.Type(L"[1]");
+  EXPECT_TRUE(PumpUntil([&] { return !typer.Pending(); }, 3000));
+  EXPECT_TRUE(ctrlDown()) << "the typist's Ctrl was released";
+  typer.Type(L"[2]");
+  ASSERT_TRUE(services_test::RunUnix(L"/usr/bin/xdotool keyup ctrl"));
+  wchar_t typed[8] = L"";
+  auto read = [&] { return ::SendMessageW(edit, WM_GETTEXT, 8, reinterpret_cast<LPARAM>(typed)), std::wstring(typed); };
+  EXPECT_TRUE(PumpUntil([&] { return read() == L"[2]"; }, 3000));
 }

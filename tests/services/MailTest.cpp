@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "MapiDouble.h"
+#include "Seams.h"
 #include "TestSupport.h"
 #include "base/Text.h"
 #include "base/WinHandles.h"
@@ -205,6 +206,26 @@ TEST_F(MailTest, AMissingAttachmentSendsNothingAndClosesTheSession) {
   EXPECT_EQ(client->logonCount, 1);
   EXPECT_EQ(client->logoffCount, 1);
   EXPECT_EQ(mail.Session(), 0u);
+}
+
+// A name the client cannot read goes by the short path, or on a volume
+// without short names by a copy under a name it can read; a file gone is told.
+TEST_F(MailTest, AFileWhoseNameTheClientCannotReadIsStillHandedOver) {
+  mail.Attachment() = {Attachable(L"\u03A9 z\u00E1znam.mp3")};
+  auto sameFile = [&] { return testing_support::ReadBytes(text::FromAnsi(client->files[0].path)) == "RIFF"; };
+  ASSERT_EQ(mail.SendMail(), 0u);
+  EXPECT_TRUE(sameFile()) << client->files[0].path;
+  EXPECT_STREQ(client->files[0].name, "_ z\xE1znam.mp3");
+  testing_support::ScopedSeam<&SetShortPathReader, ShortPathReader> noShortNames(
+      [](const std::wstring&) { return std::wstring(); });
+  ASSERT_EQ(mail.SendMail(), 0u);
+  EXPECT_EQ(text::FromAnsi(client->files[0].path), AttachmentCopyFolder() + L"_ z\u00E1znam.mp3");
+  EXPECT_TRUE(sameFile());
+
+  mail.Attachment() = {dir.file(L"gone.mp3")};
+  EXPECT_EQ(mail.SendMail(), static_cast<ULONG>(MAPI_E_ATTACHMENT_NOT_FOUND));
+  EXPECT_EQ(mail.FailureText(MAPI_E_ATTACHMENT_NOT_FOUND),
+            L"Could not attach the file\r" + dir.file(L"gone.mp3") + L"\rbecause it does not exist.");
 }
 
 TEST_F(MailTest, TheComposeWindowGetsTheFilesTheirShortNamesAndTheMessage) {

@@ -192,6 +192,29 @@ TEST_F(SettingsDialog, AStoredDeviceThatIsGoneSelectsTheFirst) {
     d.Key(VK_ESCAPE);
   });
   EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+  // Saved untouched, the name stays for the device's return; the first device chosen is stored.
+  Open([&](DialogDriver& d) { d.Press(idSave); });
+  EXPECT_EQ(Settings.DeviceName, L"A device unplugged long ago");
+  Open([&](DialogDriver& d) { ChooseDevice(0), d.Press(idSave); });
+  EXPECT_EQ(Settings.DeviceName, AudioDeviceNames[0]);
+}
+
+// Enter or Esc in an open drop-down closes the list; the next is the dialog's.
+TEST_F(SettingsDialog, EnterOrEscInAnOpenDropDownClosesOnlyTheList) {
+  Start();
+  auto dropDownThen = [&](int speedRow, UINT first, UINT second) {
+    Open([&](DialogDriver& d) {
+      HWND speed = form.Control(typing::idSpeed);
+      ::SendMessageW(speed, CB_SETCURSEL, speedRow, 0);
+      ::SetFocus(speed);
+      ::SendMessageW(speed, CB_SHOWDROPDOWN, TRUE, 0);
+      d.Key(first), d.Key(second);
+    }, TForm2::kTypingPage);
+  };
+  dropDownThen(4, VK_ESCAPE, VK_RETURN);
+  EXPECT_EQ(Dword(L"Speed"), 70u);
+  dropDownThen(6, VK_RETURN, VK_ESCAPE);
+  EXPECT_EQ(Dword(L"Speed"), 70u);
 }
 
 TEST_F(SettingsDialog, DriverVersionAndQualityOfTheSelectedDevice) {
@@ -336,10 +359,19 @@ TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStores
     EXPECT_EQ(seam.last().icon(), static_cast<UINT>(MB_ICONWARNING));
     EXPECT_EQ(shownHotKey(), 0x4000 | VK_INSERT);
 
+    // A key without Ctrl or Alt, and a fixed key, each with its own reason;
+    // a pedal's F13 is taken.
+    setHotKey(VK_F8);
+    EXPECT_NE(seam.last().text.find(L"F8 nemá Ctrl ani Alt"), std::wstring::npos) << seam.last().text;
+    setHotKey(0x4000 | VK_SPACE);
+    EXPECT_NE(seam.last().text.find(L"natrvalo"), std::wstring::npos) << seam.last().text;
+    setHotKey(VK_F13, idFasterHotKey);
+    ASSERT_EQ(seam.boxes.size(), 3u);
+
     setHotKey(kCtrlShift | VK_F10);
     // One combination for two actions is refused too.
     setHotKey(kCtrlShift | VK_F10, idSlowerHotKey);
-    ASSERT_EQ(seam.boxes.size(), 2u);
+    ASSERT_EQ(seam.boxes.size(), 4u);
     EXPECT_NE(seam.last().text.find(L"je už priradená"), std::wstring::npos) << seam.last().text;
     EXPECT_EQ(shownHotKey(idSlowerHotKey), 0x8000 | 0x2000 | VK_NEXT);
     ::SendMessageW(form.Control(idResumeRewind), CB_SETCURSEL, 3, 0);
@@ -347,7 +379,8 @@ TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStores
     Press(idStampBrackets);
     d.Press(idSave);
   });
-  EXPECT_EQ(seam.boxes.size(), 2u);
+  EXPECT_EQ(seam.boxes.size(), 4u);
+  EXPECT_EQ(Dword(L"FasterHotKey"), static_cast<DWORD>(VK_F13));
   EXPECT_EQ(Settings.ResumeRewind, 1500);
   EXPECT_EQ(Dword(L"Speed"), 70u);
   EXPECT_FALSE(Settings.StampBrackets);
