@@ -93,8 +93,10 @@ bool DialogDriver::Enabled(int id) const { return ::IsWindowEnabled(Control(id))
 void DialogDriver::Press(int id) { ::SendMessageW(Control(id), BM_CLICK, 0, 0); }
 
 void DialogDriver::Key(UINT virtualKey) {
+  // The focus may still be on a window of this thread that the dialog does
+  // not hold (a hidden dialog shown before it): its keys go to the dialog.
   HWND target = ::GetFocus();
-  if (!target) target = dialog_;
+  if (!target || (target != dialog_ && !::IsChild(dialog_, target))) target = dialog_;
   ::PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
   ::PostMessageW(target, WM_KEYUP, virtualKey, 1 | (1u << 30) | (1u << 31));
 }
