@@ -2,12 +2,13 @@
 
 #include <memory>
 
-#include "DesktopDriver.h"
+#include "Desktop.h"
+#include "Pump.h"
 #include "services/FisHotKey.h"
 
 using services::SplitShortcut;
 using services::TfisHotKey;
-using services_test::PumpUntil;
+using testing_support::PumpUntil;
 
 namespace {
 
@@ -146,17 +147,17 @@ TEST(HotKeyDesktop, KeyPressedInAnotherProgramReachesTheFirstClaimant) {
   ASSERT_TRUE(first->Registered());
   ASSERT_FALSE(second->Registered());
 
-  services_test::FocusedNotepad notepad;
+  desktop::FocusedNotepad notepad;
   ASSERT_NE(notepad.window(), nullptr) << "notepad did not start";
   ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
 
-  ASSERT_TRUE(services_test::PressKeys("ctrl+shift+F9"));
+  ASSERT_TRUE(desktop::PressKeys("ctrl+shift+F9"));
   EXPECT_TRUE(PumpUntil([&] { return firstPresses > 0; }));
   EXPECT_TRUE(notepad.focused());
 
   // A combination nobody holds goes to the focused program, not to us.
-  ASSERT_TRUE(services_test::PressKeys("ctrl+alt+F10"));
-  ASSERT_TRUE(services_test::PressKeys("ctrl+shift+F9"));
+  ASSERT_TRUE(desktop::PressKeys("ctrl+alt+F10"));
+  ASSERT_TRUE(desktop::PressKeys("ctrl+shift+F9"));
   EXPECT_TRUE(PumpUntil([&] { return firstPresses > 1; }));
   EXPECT_EQ(firstPresses, 2);
   EXPECT_EQ(secondPresses, 0);
