@@ -133,10 +133,12 @@ std::vector<DWORD> ProcessesOf(const std::wstring& image) {
   return found;
 }
 
-std::vector<DWORD> ChildrenOf(DWORD pid) {
+std::vector<DWORD> ChildrenOf(DWORD pid, const wchar_t* fileName) {
   std::vector<DWORD> found;
   for (const PROCESSENTRY32W& entry : Processes())
-    if (entry.th32ParentProcessID == pid) found.push_back(entry.th32ProcessID);
+    if (entry.th32ParentProcessID == pid &&
+        (!fileName || ::CompareStringOrdinal(entry.szExeFile, -1, fileName, -1, TRUE) == CSTR_EQUAL))
+      found.push_back(entry.th32ProcessID);
   return found;
 }
 

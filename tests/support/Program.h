@@ -59,8 +59,8 @@ std::optional<DWORD> RunToEnd(const std::wstring& exe, const std::wstring& args,
 
 // The processes running the image at this path.
 std::vector<DWORD> ProcessesOf(const std::wstring& image);
-// The processes the process started that still run.
-std::vector<DWORD> ChildrenOf(DWORD pid);
+// The processes the process started that still run (of that file name).
+std::vector<DWORD> ChildrenOf(DWORD pid, const wchar_t* fileName = nullptr);
 // Waits for each of them to end.
 bool WaitForProcesses(const std::vector<DWORD>& ids, std::chrono::milliseconds timeout);
 // Ends them (a program left running meets the next test's single-instance check).
