@@ -335,8 +335,9 @@ TEST_F(Journeys, Journey3_TranscribingIntoNotepadWithTheHotKeys) {
   const std::wregex whole(LR"(Dear Sir, we have received \[00:00:\d\d\] your letter\.)");
   EXPECT_TRUE(WaitUntil([&] { return std::regex_match(typed(), whole); }, 5000))
       << "journey 3: notepad holds " << testing::PrintToString(typed());
-  if (const std::wstring now = typed(); std::regex_match(now, whole))
+  if (const std::wstring now = typed(); std::regex_match(now, whole)) {
     EXPECT_LE(Seconds(now.substr(28, 8)), Seconds(TextOf(time2))) << "journey 3: the stamp lies past the end";
+  }
 
   // Nothing of it reached the player.
   EXPECT_TRUE(notepad.focused()) << "journey 3: the focus left notepad";

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <memory>
 
+#include "base/WinHandles.h"
+
 namespace mapi_double {
 struct State;
 }
@@ -17,15 +19,12 @@ class MailDoubleProbe {
 public:
   // The double beside this test program; pid is the process that loaded it.
   explicit MailDoubleProbe(DWORD pid);
-  ~MailDoubleProbe();
-  MailDoubleProbe(const MailDoubleProbe&) = delete;
-  MailDoubleProbe& operator=(const MailDoubleProbe&) = delete;
   // A copy of the state; nothing when the process has not loaded the double.
   std::unique_ptr<mapi_double::State> Read() const;
 
 private:
-  HANDLE process_ = nullptr;
-  HMODULE local_ = nullptr;
+  win::Handle process_;
+  win::Module local_;
   ptrdiff_t offset_ = 0;
 };
 

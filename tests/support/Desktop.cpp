@@ -238,19 +238,19 @@ FocusedNotepad::FocusedNotepad() {
   wchar_t command[] = L"notepad.exe";
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  if (!::CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_)) return;
-  ::WaitForInputIdle(process_.hProcess, 10000);
-  testing_support::WaitUntil(
-      [&] { return (window_ = WindowOf(process_.dwProcessId, L"Notepad")) != nullptr; });
+  PROCESS_INFORMATION pi{};
+  if (!::CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+  ::CloseHandle(pi.hThread);
+  process_.reset(pi.hProcess);
+  ::WaitForInputIdle(pi.hProcess, 10000);
+  testing_support::WaitUntil([&] { return (window_ = WindowOf(pi.dwProcessId, L"Notepad")) != nullptr; });
   if (window_) Refocus();
 }
 
 FocusedNotepad::~FocusedNotepad() {
-  if (!process_.hProcess) return;
-  ::TerminateProcess(process_.hProcess, 0);
-  ::WaitForSingleObject(process_.hProcess, 5000);
-  ::CloseHandle(process_.hThread);
-  ::CloseHandle(process_.hProcess);
+  if (!process_) return;
+  ::TerminateProcess(process_.get(), 0);
+  ::WaitForSingleObject(process_.get(), 5000);
 }
 
 HWND FocusedNotepad::edit() const { return window_ ? ::FindWindowExW(window_, nullptr, L"Edit", nullptr) : nullptr; }

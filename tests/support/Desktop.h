@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/WinHandles.h"
+
 namespace desktop {
 
 // --- windows and their controls ---------------------------------------------
@@ -88,8 +90,6 @@ class FocusedNotepad {
 public:
   FocusedNotepad();
   ~FocusedNotepad();
-  FocusedNotepad(const FocusedNotepad&) = delete;
-  FocusedNotepad& operator=(const FocusedNotepad&) = delete;
 
   HWND window() const { return window_; }
   HWND edit() const;
@@ -98,7 +98,7 @@ public:
   bool Refocus(std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 private:
-  PROCESS_INFORMATION process_{};
+  win::Handle process_;
   HWND window_ = nullptr;
 };
 

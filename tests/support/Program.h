@@ -24,8 +24,6 @@ public:
   // A program still running is ended: it would hold the next test's
   // single-instance check or the test's output.
   ~Program();
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
 
   bool started() const { return static_cast<bool>(process_); }
   DWORD id() const { return pid_; }

@@ -52,11 +52,7 @@ bool IsLibrary(const fs::path& file) {
 
 }  // namespace
 
-Aside::~Aside() {
-  for (auto it = putBack_.rbegin(); it != putBack_.rend(); ++it) (*it)();
-}
-
-void Aside::Key(const std::wstring& key) {
+void Stage::KeepAside(const std::wstring& key) {
   static std::atomic<int> count{0};
   const std::wstring kept = std::wstring(kAsideRoot) + L"\\" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                             std::to_wstring(++count);
@@ -70,7 +66,7 @@ void Aside::Key(const std::wstring& key) {
   });
 }
 
-void Aside::Value(const std::wstring& key, const std::wstring& name) {
+void Stage::KeepValueAside(const std::wstring& key, const std::wstring& name) {
   DWORD type = 0, size = 0;
   std::vector<BYTE> data;
   bool existed = ::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
@@ -91,7 +87,7 @@ void Aside::Value(const std::wstring& key, const std::wstring& name) {
   });
 }
 
-void Aside::Path(const std::wstring& path) {
+void Stage::KeepPathAside(const std::wstring& path) {
   const std::wstring kept = path + L" (kept aside)";
   // One kept by a run that ended unclean is what stood there before it.
   const bool existed = ::GetFileAttributesW(kept.c_str()) != INVALID_FILE_ATTRIBUTES ||
@@ -108,16 +104,16 @@ void Aside::Path(const std::wstring& path) {
 Stage::Stage() {
   // The maker's key as a whole: the program's store leaves it behind, empty,
   // when it removes the settings key.
-  aside_.Key(L"Software\\Tarnwell");
-  aside_.Key(L"Vocorder");
+  KeepAside(L"Software\\Tarnwell");
+  KeepAside(L"Vocorder");
   // The per-user working folder holds positions and a dictation left by a
   // crash, which a start would offer; earlier versions left one in the
   // temporary folder.
   const std::wstring appData = SpecialFolder(CSIDL_APPDATA);
-  if (!appData.empty()) aside_.Path(appData + L"\\Vocorder");
+  if (!appData.empty()) KeepPathAside(appData + L"\\Vocorder");
   wchar_t temp[MAX_PATH] = L"";
   ::GetTempPathW(MAX_PATH, temp);
-  aside_.Path(std::wstring(temp) + L"mpegrec_tmp.mp3");
+  KeepPathAside(std::wstring(temp) + L"mpegrec_tmp.mp3");
 
   std::error_code ec;
   documents_ = dir_.file(L"recordings");
@@ -125,7 +121,7 @@ Stage::Stage() {
   // Wine's shell rewrites "Shell Folders" from "User Shell Folders" when a
   // program asks for a folder, so both name the documents.
   for (const wchar_t* key : {kShellFolders, kUserShellFolders}) {
-    aside_.Value(key, L"Personal");
+    KeepValueAside(key, L"Personal");
     ok &= SetText(key, L"Personal", documents_);
   }
   for (const auto& entry : fs::directory_iterator(fs::path(testing_support::BuildDir()) / L"app", ec))
@@ -139,6 +135,7 @@ Stage::Stage() {
 Stage::~Stage() {
   program_.reset();
   notepad_.reset();
+  for (auto it = putBack_.rbegin(); it != putBack_.rend(); ++it) (*it)();
 }
 
 std::wstring Stage::AddRecording(const wchar_t* fixture, const std::wstring& name) const {

@@ -21,26 +21,6 @@ namespace e2e {
 
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Tarnwell\\Kestrel v.5.1";
 
-// What a test changes of the user's machine, set aside and put back with the
-// object, the last first. Set aside, a key, value or path is gone.
-class Aside {
-public:
-  Aside() = default;
-  ~Aside();
-  Aside(const Aside&) = delete;
-  Aside& operator=(const Aside&) = delete;
-
-  // A key of the current user with everything below it.
-  void Key(const std::wstring& key);
-  // One value of a current-user key.
-  void Value(const std::wstring& key, const std::wstring& name);
-  // A file or folder.
-  void Path(const std::wstring& path);
-
-private:
-  std::vector<std::function<void()>> putBack_;
-};
-
 class Stage {
 public:
   Stage();
@@ -60,8 +40,9 @@ public:
   // Puts the mail client double that lies beside this test program beside
   // the program too, which then loads it before the system's.
   bool AddMailDouble() const;
-  // Sets a key of the current user aside for the stage's lifetime too.
-  void KeepAside(const std::wstring& key) { aside_.Key(key); }
+  // Sets a key of the current user, with everything below it, aside for
+  // the stage's lifetime too: it is gone until the stage puts it back.
+  void KeepAside(const std::wstring& key);
 
   void SetSetting(const wchar_t* name, DWORD value) const;
   std::optional<DWORD> Dword(const wchar_t* name) const;
@@ -84,7 +65,12 @@ public:
   desktop::FocusedNotepad& Notepad();
 
 private:
-  Aside aside_;
+  // Set aside, a value or path is gone until the stage puts it back.
+  void KeepValueAside(const std::wstring& key, const std::wstring& name);
+  void KeepPathAside(const std::wstring& path);
+
+  // What puts the user's machine back, the last first.
+  std::vector<std::function<void()>> putBack_;
   testing_support::ScratchDir dir_{L"stage"};
   std::wstring documents_;
   bool ready_ = false;
