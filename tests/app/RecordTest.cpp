@@ -44,8 +44,7 @@ TEST_F(RecordButton, TheRecordButtonRecordsSavesListsAndPlaysADictation) {
     Press(rec, TFRecMpeg::idBitBtn1);  // "Štart"
     std::this_thread::sleep_for(3s);
     Press(rec, TFRecMpeg::idButton1);  // "Uložiť"
-    saved = WaitUntil([&] { return ::GetFileAttributesW(recs.file(L"dictation.mp3").c_str()) != INVALID_FILE_ATTRIBUTES; },
-                    20s);
+    saved = WaitUntil([&] { return testing_support::FileExists(recs.file(L"dictation.mp3")); }, 20s);
     Press(rec, TFRecMpeg::idBitBtn2);  // "Ukončiť"
   });
   Click(app::SpeedButton5);  // returns when the recording window is closed

@@ -2,7 +2,14 @@
 // on a first start (no settings, no per-user store or working folder, an
 // empty documents folder), a program folder holding the built program, the
 // program started and ended, and notepad holding the focus. Everything it
-// changed is put back when the stage goes.
+// changed is put back when the stage goes. A hot key test stands on it so:
+//
+//   e2e::Stage stage;
+//   stage.AddRecording(L"speechrec.mp3", L"000 letter.mp3");  // sorts first: selected at start
+//   HWND main = stage.Launch();
+//   ASSERT_TRUE(main && stage.Notepad().focused());
+//   ASSERT_TRUE(desktop::WaitUntilHotKeyTaken(MOD_CONTROL, VK_SPACE));
+//   ASSERT_TRUE(desktop::PressKeys("ctrl+space"));
 #pragma once
 
 #include <windows.h>
