@@ -2,6 +2,9 @@
 // connected to the test double of the host's object model, its Tools-menu
 // button clicked into a stand-in program at the fixed installation path.
 #include "AddInTestSupport.h"
+#include "Desktop.h"
+#include "Program.h"
+#include "Pump.h"
 #include "TestSupport.h"
 #include "WordDouble.h"
 #include "addin/Extensibility.h"
@@ -9,7 +12,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
 #include <atomic>
 #include <thread>
@@ -25,17 +27,7 @@ constexpr wchar_t kProgramPath[] = L"c:\\Program Files\\Korvel\\Vocorder\\Vocord
 constexpr wchar_t kCaption[] = L"Vocorder pre MS Word...";
 
 // Copies of Vocorder.exe this process started.
-std::vector<DWORD> ProgramChildren() {
-  std::vector<DWORD> pids;
-  win::Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return pids;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
-    if (entry.th32ParentProcessID == ::GetCurrentProcessId() && ::lstrcmpiW(entry.szExeFile, L"Vocorder.exe") == 0)
-      pids.push_back(entry.th32ProcessID);
-  return pids;
-}
+std::vector<DWORD> ProgramChildren() { return desktop::ChildrenOf(::GetCurrentProcessId(), L"Vocorder.exe"); }
 
 // The stand-in program in a folder (the add-in's fixed one unless told) for
 // the length of a test, removed again with everything it started.
@@ -52,10 +44,7 @@ public:
   }
   ~InstalledProgram() {
     ::SetEvent(release_.get());
-    for (DWORD pid : ProgramChildren()) {
-      win::Handle p(::OpenProcess(SYNCHRONIZE, FALSE, pid));
-      if (p) ::WaitForSingleObject(p.get(), 10000);
-    }
+    desktop::WaitForProcesses(ProgramChildren(), std::chrono::seconds(10));
     ::DeleteFileW(program().c_str());
     if (createdFolder_) ::RemoveDirectoryW(folder_.c_str());
     if (createdParent_) ::RemoveDirectoryW(folder_.substr(0, folder_.find_last_of(L'\\')).c_str());
@@ -103,29 +92,15 @@ private:
 // (or after 20 s).
 std::vector<std::wstring> WaitForLines(const std::wstring& log, size_t count) {
   std::vector<std::wstring> lines;
-  for (int i = 0; i < 1000; ++i) {
+  testing_support::WaitUntil([&] {
     const std::string bytes = testing_support::ReadBytes(log);
     const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     lines.clear();
     for (size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
       lines.push_back(text.substr(start, end - start));
-    if (lines.size() >= count) break;
-    ::Sleep(20);
-  }
+    return lines.size() >= count;
+  }, std::chrono::seconds(20));
   return lines;
-}
-
-// Closes a visible message box of this process and notes it in *flag.
-BOOL CALLBACK CloseMessageBox(HWND w, LPARAM flag) {
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(w, &pid);
-  wchar_t cls[32] = {};
-  ::GetClassNameW(w, cls, 32);
-  if (pid == ::GetCurrentProcessId() && ::lstrcmpW(cls, L"#32770") == 0 && ::IsWindowVisible(w)) {
-    reinterpret_cast<std::atomic<bool>*>(flag)->store(true);
-    ::PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
-  }
-  return TRUE;
 }
 
 class WordAddIn : public ::testing::Test {
@@ -285,10 +260,13 @@ TEST_F(WordAddIn, ClickWithoutTheProgramShowsNothing) {
   // dialog cannot hang the test.
   std::atomic<bool> done{false}, dialog{false};
   std::thread watch([&] {
-    while (!done) {
-      ::EnumWindows(CloseMessageBox, reinterpret_cast<LPARAM>(&dialog));
-      ::Sleep(20);
-    }
+    testing_support::WaitUntil([&] {
+      if (auto box = desktop::BoxOf(::GetCurrentProcessId())) {
+        dialog = true;
+        desktop::Answer(*box, IDCANCEL);
+      }
+      return done.load();
+    }, std::chrono::minutes(1));
   });
   Button()->Click();
   done = true;

@@ -5,32 +5,23 @@
 
 #include <thread>
 
-#include "WindowFixture.h"
-#include "codec/Mp3Fallback.h"
+#include "Desktop.h"
+#include "Environments.h"
 #include "InputSeam.h"
+#include "WindowFixture.h"
 #include "recorder/RecMpeg.h"
 
 using namespace std::chrono_literals;
 using testing_support::PumpUntil;
+using testing_support::WaitUntil;
 
 namespace {
 
-class Mp3Encoder : public testing::Environment {
-public:
-  void SetUp() override { ASSERT_TRUE(codec::EnsureMp3Encoder()); }
-};
-[[maybe_unused]] testing::Environment* const mp3 = testing::AddGlobalTestEnvironment(new Mp3Encoder);
+[[maybe_unused]] testing::Environment* const mp3 =
+    testing::AddGlobalTestEnvironment(new testing_support::Mp3EncoderEnvironment);
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  auto end = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
-
-void Press(HWND dialog, int id) { ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+// Clicks a button of the recording window from the driver thread.
+void Press(HWND dialog, int id) { desktop::Click(::GetDlgItem(dialog, id)); }
 
 class RecordButton : public testing_support::WindowTest {};
 
@@ -47,14 +38,13 @@ TEST_F(RecordButton, TheRecordButtonRecordsSavesListsAndPlaysADictation) {
   bool wasStopped = false, saved = false;
   std::thread driver([&] {
     HWND rec = nullptr;
-    if (!WaitFor([&] { return (rec = ::FindWindowW(nullptr, L"Záznam zvuku")) && ::IsWindowVisible(rec); }, 20s))
+    if (!WaitUntil([&] { return (rec = desktop::OwnWindow(nullptr, L"Záznam zvuku")) != nullptr; }, 20s))
       return;
     wasStopped = window->Player()->State() == PlayerState::Stopped;
     Press(rec, TFRecMpeg::idBitBtn1);  // "Štart"
     std::this_thread::sleep_for(3s);
     Press(rec, TFRecMpeg::idButton1);  // "Uložiť"
-    saved = WaitFor([&] { return ::GetFileAttributesW(recs.file(L"dictation.mp3").c_str()) != INVALID_FILE_ATTRIBUTES; },
-                    20s);
+    saved = WaitUntil([&] { return testing_support::FileExists(recs.file(L"dictation.mp3")); }, 20s);
     Press(rec, TFRecMpeg::idBitBtn2);  // "Ukončiť"
   });
   Click(app::SpeedButton5);  // returns when the recording window is closed

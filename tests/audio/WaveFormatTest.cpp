@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "AudioTestUtil.h"
 #include "audio/UDSACMFormat.h"
 #include "audio/UDSMemoryStream.h"
@@ -24,16 +27,19 @@ std::string ErrorOf(F f) {
 }  // namespace
 
 TEST(WaveFormat, PcmDerivesItsFieldsAndLosesThemOnAnyKeyChange) {
+  // What the platform and a file's fmt chunk get.
+  auto record = [](const TDSWaveFormat& w) {
+    return std::string(reinterpret_cast<const char*>(w.Data()), TDSWaveFormat::kHeaderSize);
+  };
   TDSWaveFormat f = Pcm(2, 16, 22050);
-  EXPECT_EQ(f.Defined(), 15);
   EXPECT_TRUE(f.IsComplete());
-  EXPECT_EQ(f.Defined(), 127);
+  EXPECT_EQ(record(f), PcmFmt(2, 16, 22050));
   EXPECT_EQ(f.BlockAlign(), 4);
   EXPECT_EQ(f.AvgBytesPerSec(), 88200u);
   EXPECT_EQ(f.ExtraSize(), 0);
 
   f.SetSamplesPerSec(11025);
-  EXPECT_EQ(f.Defined(), 15);
+  EXPECT_EQ(record(f), PcmFmt(2, 16, 11025)) << "a derived field kept from before the change";
   EXPECT_EQ(ErrorOf([&] { f.Data(); f.SetChannels(1); f.BlockAlign(); }), "<none>");
   EXPECT_EQ(f.AvgBytesPerSec(), 22050u);
 }
@@ -204,24 +210,28 @@ TEST(ACMFormat, PcmStepsFollowTheLadders) {
   EXPECT_EQ(seen, (std::vector<std::string>{"1/16/44100", "1/8/44100", "1/8/22050", "1/8/11025", "1/8/8000"}));
 }
 
-TEST(ACMFormat, NamedOperationsRaiseTheirNames) {
+// Where the codecs or the arguments cannot serve, each operation raises
+// rather than hand back a format it did not get.
+TEST(ACMFormat, OperationsThatCannotBeServedRaise) {
   TDSWaveFormat adpcm = Tag(WAVE_FORMAT_ADPCM, 1, 11025, 4);
   TDSWaveFormat pcm = Pcm(1, 8, 11025);
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_IncreaseFrequency(adpcm); }), "_IncreaseFrequency");
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_DecreaseChannels(adpcm); }), "_DecreaseChannels");
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_IncreasePCMFormat(adpcm); }), "_IncreasePCMFormat");
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_DecreasePCMFormat(adpcm); }), "_DecreasePCMFormat");
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_SuggestPCM(pcm); }), "_SuggestPCM");
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_SuggestPCM(adpcm); }), "") << "incomplete source";
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_QueryPCM(Tag(1), pcm); }), "_QueryPCM");
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_MultiSuggestPCM(pcm, pcm); }), "_MultiSuggestPCM");
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_Suggest(pcm, TDSWaveFormat()); }), "") << "template without tag";
-
   auto complete = HDSACMFormat::Suggest(Pcm(1, 16, 11025), Tag(WAVE_FORMAT_IMA_ADPCM));
   ASSERT_TRUE(complete);
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_Suggest(pcm, *complete); }), "_Suggest");
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_QueryPCM(*complete, pcm); }), "_QueryPCM");
-  EXPECT_EQ(ErrorOf([&] { HDSACMFormat::_MultiSuggestPCM(*complete, Tag(2)); }), "_MultiSuggestPCM");
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"a higher rate of a compressed format", [&] { HDSACMFormat::_IncreaseFrequency(adpcm); }},
+      {"fewer channels of a compressed format", [&] { HDSACMFormat::_DecreaseChannels(adpcm); }},
+      {"a richer PCM step of a compressed format", [&] { HDSACMFormat::_IncreasePCMFormat(adpcm); }},
+      {"a poorer PCM step of a compressed format", [&] { HDSACMFormat::_DecreasePCMFormat(adpcm); }},
+      {"the PCM a PCM source decodes to", [&] { HDSACMFormat::_SuggestPCM(pcm); }},
+      {"the PCM an incomplete source decodes to", [&] { HDSACMFormat::_SuggestPCM(adpcm); }},
+      {"a PCM source for a template of a bare tag", [&] { HDSACMFormat::_QueryPCM(Tag(1), pcm); }},
+      {"the PCM form of a PCM source", [&] { HDSACMFormat::_MultiSuggestPCM(pcm, pcm); }},
+      {"a suggestion from a template without tag", [&] { HDSACMFormat::_Suggest(pcm, TDSWaveFormat()); }},
+      {"a suggestion from PCM to a complete IMA ADPCM format", [&] { HDSACMFormat::_Suggest(pcm, *complete); }},
+      {"a PCM source of 8-bit PCM for IMA ADPCM", [&] { HDSACMFormat::_QueryPCM(*complete, pcm); }},
+      {"the PCM form of IMA ADPCM laid out as a bare tag", [&] { HDSACMFormat::_MultiSuggestPCM(*complete, Tag(2)); }},
+  };
+  for (const auto& [what, operation] : cases) EXPECT_NE(ErrorOf(operation), "<none>") << what;
 }
 
 TEST(ACMFormat, SuggestKeepsTheTemplatesKeyFields) {

@@ -1,56 +1,18 @@
-// Starts the built program as a user would and watches it from outside:
-// its windows, message boxes and exit code.
+// The end-to-end tests' names for the desktop driver (tests/support): the
+// built program started as a user would and watched from outside.
 #pragma once
 
-#include <windows.h>
-
-#include <chrono>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include "base/WinHandles.h"
+#include "Program.h"
+#include "Screenshot.h"
 
 namespace e2e {
 
-struct Box {
-  HWND hwnd = nullptr;
-  std::wstring caption;
-  std::wstring text;
-  std::vector<std::wstring> buttons;
-};
-
-class Program {
-public:
-  // Starts exe with the arguments in the working folder.
-  Program(const std::wstring& exe, const std::wstring& args, const std::wstring& workDir);
-  ~Program();
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
-
-  bool started() const { return static_cast<bool>(process_); }
-  DWORD id() const { return pid_; }
-  // The exit code once the process has ended within the time, else nothing.
-  std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout);
-  // A message box (dialog of class #32770) of this process, once one shows.
-  std::optional<Box> WaitForBox(std::chrono::milliseconds timeout);
-  // A top-level window of the class owned by this process.
-  HWND WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout);
-  std::vector<HWND> TopLevelWindows() const;
-  // The main window once it shows; message boxes on the way are answered
-  // with OK and kept in `boxes`.
-  HWND WaitForMainWindow(std::chrono::milliseconds timeout, std::vector<Box>* boxes = nullptr);
-
-private:
-  win::Handle process_;
-  DWORD pid_ = 0;
-};
-
-Box ReadBox(HWND dialog);
-// Presses the button with the id (IDOK, IDYES...).
-void Answer(const Box& box, int buttonId);
-
-// The built program: <build>\app\Vocorder.exe.
-std::wstring VocorderExe();
+using desktop::Answer;
+using desktop::Box;
+using desktop::Program;
+using desktop::ReadBox;
+using desktop::SaveScreenshot;
+using desktop::ScreenshotDir;
+using desktop::VocorderExe;
 
 }  // namespace e2e

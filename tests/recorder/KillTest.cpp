@@ -63,7 +63,7 @@ struct Child {
     si.cb = sizeof si;
     const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
     ::SetEnvironmentVariableW(kReportVariable, nullptr);
-    if (started && WaitFor([&] { return ReadReport(report) > 0; }, 20000)) {
+    if (started && WaitUntil([&] { return ReadReport(report) > 0; }, 20000)) {
       const std::string text = testing_support::ReadBytes(report);
       window = reinterpret_cast<HWND>(std::strtoull(text.c_str() + text.find(' '), nullptr, 10));
     }
@@ -124,7 +124,7 @@ TEST(Killed, LogOffWhileRecordingCompletesTheDictationWithoutAsking) {
   {
     Child child(report);
     ASSERT_TRUE(child.window) << "the child never recorded";
-    ASSERT_TRUE(WaitFor([&] { return ReadReport(report) > 3 * 11025; }, 20000));
+    ASSERT_TRUE(WaitUntil([&] { return ReadReport(report) > 3 * 11025; }, 20000));
     DWORD_PTR answer = 0;
     ASSERT_TRUE(::SendMessageTimeoutW(child.window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer))
         << "held up, by a question perhaps";
@@ -132,7 +132,7 @@ TEST(Killed, LogOffWhileRecordingCompletesTheDictationWithoutAsking) {
     ASSERT_TRUE(::SendMessageTimeoutW(child.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer));
     // The system ends the process after this; the last report follows.
     ULONGLONG since = ::GetTickCount64();
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(WaitUntil([&] {
       const uint64_t now = ReadReport(report);
       if (now != recorded) recorded = now, since = ::GetTickCount64();
       return ::GetTickCount64() - since > 300;

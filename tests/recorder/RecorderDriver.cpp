@@ -4,37 +4,23 @@
 
 #include <thread>
 
-namespace recorder_test {
+#include "Desktop.h"
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-  const ULONGLONG until = ::GetTickCount64() + ms;
-  while (!done()) {
-    if (::GetTickCount64() >= until) return done();
-    ::Sleep(10);
-  }
-  return true;
-}
+namespace recorder_test {
 
 void Click(TFRecMpeg& rec, int id) { ::SendMessageW(::GetDlgItem(rec.Handle(), id), BM_CLICK, 0, 0); }
 
-std::wstring TextOf(TFRecMpeg& rec, int id) {
-  wchar_t buf[256] = {};
-  // Across threads WM_GETTEXT is sent to the window's own thread.
-  ::SendMessageW(::GetDlgItem(rec.Handle(), id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buf));
-  return buf;
-}
+std::wstring TextOf(TFRecMpeg& rec, int id) { return desktop::TextOf(::GetDlgItem(rec.Handle(), id)); }
 
 bool Enabled(TFRecMpeg& rec, int id) { return ::IsWindowEnabled(::GetDlgItem(rec.Handle(), id)); }
-bool Checked(TFRecMpeg& rec, int id) {
-  return ::SendMessageW(::GetDlgItem(rec.Handle(), id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool Checked(TFRecMpeg& rec, int id) { return desktop::Checked(::GetDlgItem(rec.Handle(), id)); }
 int BarPosition(TFRecMpeg& rec) {
   return static_cast<int>(::SendMessageW(::GetDlgItem(rec.Handle(), TFRecMpeg::idpgBar), PBM_GETPOS, 0, 0));
 }
 
 void RunShown(TFRecMpeg& rec, const std::function<void()>& script) {
   std::thread driver([&] {
-    if (WaitFor([&] { return ::IsWindowVisible(rec.Handle()) != FALSE; })) script();
+    if (WaitUntil([&] { return ::IsWindowVisible(rec.Handle()) != FALSE; })) script();
     if (::IsWindowVisible(rec.Handle())) Click(rec, TFRecMpeg::idBitBtn2);
   });
   rec.ShowModal();

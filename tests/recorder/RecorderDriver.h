@@ -7,16 +7,16 @@
 #include <functional>
 #include <string>
 
+#include "Pump.h"
 #include "recorder/RecMpeg.h"
 
 namespace recorder_test {
 
+using testing_support::WaitUntil;
+
 // Runs `script` on a driver thread while rec.ShowModal() runs here; the
 // script ends by pressing "Ukončiť" (done here too if it returned early).
 void RunShown(TFRecMpeg& rec, const std::function<void()>& script);
-
-// Polls `done` until it holds or `ms` passed.
-bool WaitFor(const std::function<bool()>& done, DWORD ms = 10000);
 
 void Click(TFRecMpeg& rec, int id);
 std::wstring TextOf(TFRecMpeg& rec, int id);

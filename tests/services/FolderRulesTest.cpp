@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 #include "TestSupport.h"
 #include "base/Text.h"
@@ -15,23 +16,33 @@
 using namespace services;
 using Microsoft::WRL::ComPtr;
 
-TEST(FolderOptions, FirstSevenOptionsPassTheirShellFlags) {
-  EXPECT_EQ(BrowseFlagsOf(kDefaultFolderDialogOptions), static_cast<UINT>(BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT));
-  EXPECT_EQ(BrowseFlagsOf(0x7F), static_cast<UINT>(BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_STATUSTEXT |
-                                                     BIF_RETURNFSANCESTORS | BIF_BROWSEFORCOMPUTER |
-                                                     BIF_BROWSEFORPRINTER | BIF_BROWSEINCLUDEFILES));
-  EXPECT_EQ(BrowseFlagsOf(0x1F80), 0u);  // our own options reach the shell not at all
-  EXPECT_EQ(kDefaultFolderDialogOptions, 0xB85u);
+// Each of the first seven options passes one shell flag of its own (what
+// each flag does is seen in the shell's dialog); the browser's own options
+// pass none, which the shell would read as others of its.
+TEST(FolderOptions, EachShellOptionPassesOneFlagOfItsOwnAndOurOptionsNone) {
+  UINT passed = 0;
+  for (unsigned bit = 0; bit < 13; ++bit) {
+    const UINT flags = BrowseFlagsOf(1u << bit);
+    if (bit >= 7) {
+      EXPECT_EQ(flags, 0u) << "option " << bit << " is the browser's own";
+      continue;
+    }
+    EXPECT_TRUE(flags != 0 && (flags & (flags - 1)) == 0) << "option " << bit << " passes " << flags;
+    EXPECT_EQ(flags & passed, 0u) << "option " << bit << " passes another option's flag";
+    passed |= flags;
+  }
+  EXPECT_EQ(BrowseFlagsOf(0x1FFF), passed) << "together the options pass what they pass alone";
 }
 
-TEST(FolderOptions, RootFoldersMapToTheirShellFolders) {
-  EXPECT_EQ(ShellFolderCsidl(TShellFolder::sfoDesktopExpanded), -1);
-  EXPECT_EQ(ShellFolderCsidl(TShellFolder::sfoDesktop), 0);
-  EXPECT_EQ(ShellFolderCsidl(TShellFolder::sfoPersonal), 5);
-  EXPECT_EQ(ShellFolderCsidl(TShellFolder::sfoStartMenu), 11);
-  EXPECT_EQ(ShellFolderCsidl(TShellFolder::sfoDesktopDirectory), 16);
-  EXPECT_EQ(ShellFolderCsidl(TShellFolder::sfoNetwork), 18);
-  EXPECT_EQ(ShellFolderCsidl(TShellFolder::sfoPrintHood), 27);
+// A root that named another's shell folder would open the browser there.
+TEST(FolderOptions, EachRootFolderNamesAShellFolderOfItsOwn) {
+  std::set<int> named;
+  for (int root = static_cast<int>(TShellFolder::sfoDesktop); root <= static_cast<int>(TShellFolder::sfoPrintHood);
+       ++root) {
+    const int csidl = ShellFolderCsidl(static_cast<TShellFolder>(root));
+    EXPECT_GE(csidl, 0) << "root " << root;
+    EXPECT_TRUE(named.insert(csidl).second) << "root " << root << " names another root's folder";
+  }
 }
 
 TEST(FolderOptions, NewerCentringReplacesTheOlder) {

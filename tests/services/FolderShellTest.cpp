@@ -11,15 +11,18 @@
 #include <functional>
 #include <thread>
 
-#include "DesktopDriver.h"
+#include "Desktop.h"
+#include "Pump.h"
 #include "TestSupport.h"
 #include "base/Text.h"
 #include "services/FoldrDlg.h"
 #include "services/ShellItems.h"
 
 using namespace services;
-using services_test::WaitFor;
-using services_test::WindowText;
+using desktop::Press;
+using desktop::RectIn;
+using desktop::RectOf;
+using testing_support::WaitUntil;
 
 namespace {
 
@@ -51,7 +54,7 @@ HWND CreateForm() {
 }
 
 HWND Tree(HWND dialog) { return ::FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr); }
-std::wstring StatusOf(HWND dialog) { return WindowText(::GetDlgItem(dialog, kStatusId)); }
+std::wstring StatusOf(HWND dialog) { return desktop::TextOf(::GetDlgItem(dialog, kStatusId)); }
 
 std::wstring ItemText(HWND tree, HTREEITEM item) {
   wchar_t buffer[MAX_PATH] = L"";
@@ -84,10 +87,6 @@ std::wstring DisplayNameOf(int csidl) {
   return info.szDisplayName;
 }
 
-void Press(HWND dialog, int id) {
-  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
 bool Enabled(HWND w) { return w && ::IsWindowEnabled(w); }
 
 // Runs the steps against the dialog of that caption on its own thread, and
@@ -97,10 +96,10 @@ public:
   Driver(std::wstring caption, std::function<void(HWND)> steps)
       : thread_([this, caption = std::move(caption), steps = std::move(steps)] {
           HWND dialog = nullptr;
-          found_ = WaitFor([&] { return (dialog = services_test::FindOwnWindow(L"#32770", caption)) != nullptr; });
+          found_ = WaitUntil([&] { return (dialog = desktop::OwnWindow(L"#32770", caption.c_str())) != nullptr; });
           if (!found_) return;
           steps(dialog);
-          if (WaitFor([&] { return !::IsWindow(dialog); }, 3000)) return;
+          if (WaitUntil([&] { return !::IsWindow(dialog); }, 3000)) return;
           ADD_FAILURE() << "the dialog was still open after the steps";
           ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         }) {}
@@ -164,18 +163,16 @@ TEST_F(ShellFolderDialog, OpensAtDirectoryShowsShortenedPathAndChoosesIt) {
   fd.OnClose = [&](TFolderDialog&) { ++closed; };
 
   Driver driver(L"Folder test one", [&](HWND dialog) {
-    EXPECT_TRUE(WaitFor([&] { return StatusOf(dialog).find(L"Final") != std::wstring::npos; }));
+    EXPECT_TRUE(WaitUntil([&] { return StatusOf(dialog).find(L"Final") != std::wstring::npos; }));
     const std::wstring status = StatusOf(dialog);
     EXPECT_NE(status.find(L"..."), std::wstring::npos) << text::ToAnsi(status);
     EXPECT_EQ(status.substr(0, 3), L"C:\\") << text::ToAnsi(status);
     EXPECT_EQ(status.substr(status.size() - 6), L"\\Final") << text::ToAnsi(status);
-    EXPECT_EQ(WindowText(::GetDlgItem(dialog, kInstructionId)), L"Choose the folder");
+    EXPECT_EQ(desktop::TextOf(::GetDlgItem(dialog, kInstructionId)), L"Choose the folder");
     EXPECT_TRUE(Enabled(::GetDlgItem(dialog, IDOK)));
-    EXPECT_TRUE(WaitFor([&] { return FocusOfUiThread() == Tree(dialog); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOfUiThread() == Tree(dialog); }, 3000));
 
-    RECT d{}, f{};
-    ::GetWindowRect(dialog, &d);
-    ::GetWindowRect(form_, &f);
+    const RECT d = RectOf(dialog), f = RectOf(form_);
     EXPECT_NEAR(d.left, f.left + ((f.right - f.left) - (d.right - d.left)) / 2, 1);
     EXPECT_EQ(d.top, f.top + (f.bottom - f.top) / 4);
     Press(dialog, IDOK);
@@ -201,13 +198,13 @@ TEST_F(ShellFolderDialog, VirtualFolderDisablesOkAndCancelKeepsDirectory) {
 
   Driver driver(L"Folder test two", [&](HWND dialog) {
     HWND ok = ::GetDlgItem(dialog, IDOK);
-    ASSERT_TRUE(WaitFor([&] { return !StatusOf(dialog).empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !StatusOf(dialog).empty(); }));
     HWND tree = Tree(dialog);
     HTREEITEM item = FindItem(tree, Next(tree, nullptr, TVGN_ROOT), computer);
     ASSERT_NE(item, nullptr) << text::ToAnsi(computer);
     ::SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    EXPECT_TRUE(WaitFor([&] { return !Enabled(ok); }, 3000));
-    EXPECT_TRUE(WaitFor([&] { return StatusOf(dialog).empty(); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return !Enabled(ok); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return StatusOf(dialog).empty(); }, 3000));
     Press(dialog, IDCANCEL);
   });
   EXPECT_FALSE(fd.Execute());
@@ -235,21 +232,16 @@ TEST_F(ShellFolderDialog, ExtraButtonFollowsOkRunsTheOwnersHandlerAndHandsBackIt
   Driver driver(L"Folder test three", [&](HWND dialog) {
     HWND ok = ::GetDlgItem(dialog, IDOK);
     HWND cancel = ::GetDlgItem(dialog, IDCANCEL);
-    ASSERT_TRUE(WaitFor([&] { return !StatusOf(dialog).empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !StatusOf(dialog).empty(); }));
     HWND copy = ::FindWindowExW(dialog, nullptr, L"Button", L"Play at once");
     ASSERT_NE(copy, nullptr);
     EXPECT_TRUE(::IsWindowVisible(copy));
     EXPECT_TRUE(Enabled(copy));
     EXPECT_EQ(::GetWindowLongW(copy, GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX);
 
-    RECT c{}, o{}, x{}, client{};
-    ::GetWindowRect(copy, &c);
-    ::GetWindowRect(ok, &o);
-    ::GetWindowRect(cancel, &x);
+    const RECT c = RectIn(copy, dialog), o = RectIn(ok, dialog), x = RectIn(cancel, dialog);
+    RECT client{};
     ::GetClientRect(dialog, &client);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&c), 2);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&o), 2);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&x), 2);
     EXPECT_EQ(c.left, client.right - x.right);
     EXPECT_EQ(c.top, o.top);
     EXPECT_EQ(c.right - c.left, 120);
@@ -260,12 +252,12 @@ TEST_F(ShellFolderDialog, ExtraButtonFollowsOkRunsTheOwnersHandlerAndHandsBackIt
     HTREEITEM item = FindItem(tree, Next(tree, nullptr, TVGN_ROOT), computer);
     ASSERT_NE(item, nullptr);
     ::SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    EXPECT_TRUE(WaitFor([&] { return !Enabled(ok) && !Enabled(copy); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return !Enabled(ok) && !Enabled(copy); }, 3000));
     ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-    EXPECT_TRUE(WaitFor([&] { return Enabled(ok) && Enabled(copy); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return Enabled(ok) && Enabled(copy); }, 3000));
 
     ::SendMessageW(copy, BM_CLICK, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return g_sourceClicks.load() == 1; }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return g_sourceClicks.load() == 1; }, 3000));
     EXPECT_EQ(::SendMessageW(copy, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(::SendMessageW(source, BM_GETCHECK, 0, 0), BST_UNCHECKED);  // not before OK
     Press(dialog, IDOK);
@@ -306,12 +298,11 @@ TEST_F(ShellFolderDialog, TitleAndDirectoryChangeWhileOpenAndScreenCentring) {
   };
 
   Driver driver(L"Folder test four, renamed", [&](HWND dialog) {
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(WaitUntil([&] {
       const std::wstring s = StatusOf(dialog);
       return s.size() >= 7 && s.substr(s.size() - 7) == L"\\second";
     })) << text::ToAnsi(StatusOf(dialog));
-    RECT d{};
-    ::GetWindowRect(dialog, &d);
+    const RECT d = RectOf(dialog);
     const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
     EXPECT_NEAR(d.left, (sw - (d.right - d.left)) / 2, 1);
     EXPECT_NEAR(d.top, (sh - (d.bottom - d.top)) / 3, 1);
@@ -337,7 +328,7 @@ TEST_F(ShellFolderDialog, RootedAtDocumentsOffersItsSubfolders) {
   const std::wstring rootName = DisplayNameOf(CSIDL_PERSONAL);
 
   Driver driver(L"Vyberte zložku", [&](HWND dialog) {
-    EXPECT_TRUE(WaitFor([&] { return StatusOf(dialog).find(L"voc_recordings_") != std::wstring::npos; }));
+    EXPECT_TRUE(WaitUntil([&] { return StatusOf(dialog).find(L"voc_recordings_") != std::wstring::npos; }));
     HWND tree = Tree(dialog);
     HTREEITEM root = Next(tree, nullptr, TVGN_ROOT);
     EXPECT_EQ(ItemText(tree, root), rootName);
@@ -352,6 +343,34 @@ TEST_F(ShellFolderDialog, RootedAtDocumentsOffersItsSubfolders) {
   EXPECT_TRUE(text::Same(fd.Directory(), folder.wstring())) << text::ToAnsi(fd.Directory());
 }
 
+// The options reach the shell as its flags: with the option for files the
+// chosen folder offers its files, and without the status line none shows.
+TEST_F(ShellFolderDialog, OptionsReachTheShellAsItsFlags) {
+  const std::filesystem::path folder = dir_.path() / L"with a file";
+  std::filesystem::create_directories(folder);
+  testing_support::WriteBytes((folder / L"letter.mp3").wstring(), "");
+  TFolderDialog fd(form_);
+  fd.SetTitle(L"Folder test seven");
+  fd.SetOptions((fd.Options() | bfBrowseIncludeFiles) & ~(bfStatusText | bfShowPathInStatusArea));
+  fd.SetDirectory(folder.wstring());
+
+  Driver driver(L"Folder test seven", [&](HWND dialog) {
+    HWND tree = Tree(dialog);
+    HTREEITEM chosen = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (chosen = Next(tree, nullptr, TVGN_CARET)) != nullptr; }));
+    ::SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(chosen));
+    EXPECT_TRUE(WaitUntil([&] {
+      HTREEITEM first = Next(tree, chosen, TVGN_CHILD);
+      return FindItem(tree, first, L"letter.mp3") || FindItem(tree, first, L"letter");
+    }, 3000)) << "the folder offers no file";
+    EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(dialog, kStatusId)));
+    Press(dialog, IDCANCEL);
+  });
+  EXPECT_FALSE(fd.Execute());
+  driver.join();
+  ASSERT_TRUE(driver.found());
+}
+
 // An owner may free the component from the dialog's own events: the dialog
 // then closes as cancelled and nothing touches the freed component.
 TEST_F(ShellFolderDialog, ComponentFreedFromItsOwnEventClosesTheDialog) {
@@ -361,7 +380,7 @@ TEST_F(ShellFolderDialog, ComponentFreedFromItsOwnEventClosesTheDialog) {
   fd->OnShow = [&](TFolderDialog&) { fd.reset(); };
   EXPECT_FALSE(raw->Execute());
   EXPECT_EQ(fd, nullptr);
-  EXPECT_EQ(services_test::FindOwnWindow(L"#32770", L"Folder test five"), nullptr);
+  EXPECT_EQ(desktop::OwnWindow(L"#32770", L"Folder test five"), nullptr);
 
   std::unique_ptr<TFolderDialog> freedOnClose = std::make_unique<TFolderDialog>(form_);
   freedOnClose->SetTitle(L"Folder test six");

@@ -3,14 +3,15 @@
 #include <memory>
 #include <thread>
 
-#include "DesktopDriver.h"
+#include "Desktop.h"
+#include "Pump.h"
 #include "base/ScopeExit.h"
 #include "services/FisHotKey.h"
 #include "services/TypeText.h"
 
 using services::SplitShortcut;
 using services::TfisHotKey;
-using services_test::PumpUntil;
+using testing_support::PumpUntil;
 
 namespace {
 
@@ -157,17 +158,17 @@ TEST(HotKeyDesktop, KeyPressedInAnotherProgramReachesTheFirstClaimant) {
   ASSERT_TRUE(first->Registered());
   ASSERT_FALSE(second->Registered());
 
-  services_test::FocusedNotepad notepad;
+  desktop::FocusedNotepad notepad;
   ASSERT_NE(notepad.window(), nullptr) << "notepad did not start";
   ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
 
-  ASSERT_TRUE(services_test::PressKeys("ctrl+shift+F9"));
+  ASSERT_TRUE(desktop::PressKeys("ctrl+shift+F9"));
   EXPECT_TRUE(PumpUntil([&] { return firstPresses > 0; }));
   EXPECT_TRUE(notepad.focused());
 
   // A combination nobody holds goes to the focused program, not to us.
-  ASSERT_TRUE(services_test::PressKeys("ctrl+alt+F10"));
-  ASSERT_TRUE(services_test::PressKeys("ctrl+shift+F9"));
+  ASSERT_TRUE(desktop::PressKeys("ctrl+alt+F10"));
+  ASSERT_TRUE(desktop::PressKeys("ctrl+shift+F9"));
   EXPECT_TRUE(PumpUntil([&] { return firstPresses > 1; }));
   EXPECT_EQ(firstPresses, 2);
   EXPECT_EQ(secondPresses, 0);
@@ -179,13 +180,13 @@ TEST(HotKeyDesktop, KeyPressedInAnotherProgramReachesTheFirstClaimant) {
 TEST(HotKeyDesktop, NoRepeatsWhereNoneAreWantedAndNoHeldKeyReleasedForAStamp) {
   int presses = 0, last = 0;
   auto hk = LoadedHotKey(kCtrlShiftF9, &presses), sentinel = LoadedHotKey(kCtrlAltF10, &last);
-  services_test::FocusedNotepad notepad;
+  desktop::FocusedNotepad notepad;
   ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
   auto holdThenPress = [&] {
     presses = last = 0;
     std::thread keys([] {
-      services_test::RunUnix(L"/usr/bin/xdotool keydown ctrl+shift+F9 sleep 1 keyup F9 keyup ctrl+shift");
-      services_test::PressKeys("ctrl+shift+F9 ctrl+alt+F10");
+      desktop::RunUnix(L"/usr/bin/xdotool keydown ctrl+shift+F9 sleep 1 keyup F9 keyup ctrl+shift");
+      desktop::PressKeys("ctrl+shift+F9 ctrl+alt+F10");
     });
     PumpUntil([&] { return last > 0; }, 20000);
     keys.join();
@@ -197,15 +198,15 @@ TEST(HotKeyDesktop, NoRepeatsWhereNoneAreWantedAndNoHeldKeyReleasedForAStamp) {
   EXPECT_EQ(presses, 2);
   HWND edit = ::FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
   auto ctrlDown = [] { return (::GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; };
-  ScopeExit release([] { services_test::RunUnix(L"/usr/bin/xdotool keyup ctrl"); });
-  ASSERT_TRUE(services_test::RunUnix(L"/usr/bin/xdotool keydown ctrl") && services_test::WaitFor(ctrlDown, 3000));
+  ScopeExit release([] { desktop::RunUnix(L"/usr/bin/xdotool keyup ctrl"); });
+  ASSERT_TRUE(desktop::RunUnix(L"/usr/bin/xdotool keydown ctrl") && testing_support::WaitUntil(ctrlDown, 3000));
   services::TTextTyper typer;
   typer.WaitMs = 300;
   typer.Type(L"[1]");
   EXPECT_TRUE(PumpUntil([&] { return !typer.Pending(); }, 3000));
   EXPECT_TRUE(ctrlDown()) << "the typist's Ctrl was released";
   typer.Type(L"[2]");
-  ASSERT_TRUE(services_test::RunUnix(L"/usr/bin/xdotool keyup ctrl"));
+  ASSERT_TRUE(desktop::RunUnix(L"/usr/bin/xdotool keyup ctrl"));
   wchar_t typed[8] = L"";
   auto read = [&] { return ::SendMessageW(edit, WM_GETTEXT, 8, reinterpret_cast<LPARAM>(typed)), std::wstring(typed); };
   EXPECT_TRUE(PumpUntil([&] { return read() == L"[2]"; }, 3000));

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "DialogDriver.h"
+#include "Environments.h"
 #include "MessageSeam.h"
 #include "Pump.h"
 #include "RegistrySandbox.h"
@@ -32,12 +33,7 @@ using testing_support::MessageSeam;
 
 namespace {
 
-class PlayerModule : public ::testing::Environment {
-public:
-  void SetUp() override { InitPlayerModule(); }
-  void TearDown() override { DonePlayerModule(); }
-};
-[[maybe_unused]] auto* g_env = ::testing::AddGlobalTestEnvironment(new PlayerModule);
+[[maybe_unused]] auto* g_env = ::testing::AddGlobalTestEnvironment(new testing_support::PlayerModuleEnvironment);
 
 using CapsSeam = testing_support::ScopedSeam<&SetWaveOutCapsReader, WaveOutCapsReader>;
 

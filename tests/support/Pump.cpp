@@ -19,6 +19,15 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   }
 }
 
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return done();
+    ::Sleep(10);
+  }
+  return true;
+}
+
 void Pump(std::chrono::milliseconds time) {
   PumpUntil([] { return false; }, time);
 }

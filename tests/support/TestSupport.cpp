@@ -48,6 +48,8 @@ bool FileExists(const std::wstring& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 std::wstring UnixPathFromEnvironment(const wchar_t* name) {
   wchar_t unix[4096];
   DWORD n = ::GetEnvironmentVariableW(name, unix, 4096);

@@ -27,6 +27,8 @@ private:
 void WriteBytes(const std::wstring& path, std::string_view bytes);
 std::string ReadBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+// A file or folder.
+bool PathExists(const std::wstring& path);
 
 // A Unix path held by an environment variable, as Wine names it (drive Z:);
 // empty when the variable is not set.

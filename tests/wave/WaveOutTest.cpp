@@ -3,7 +3,7 @@
 
 #include "audio/UDSMemoryStream.h"
 #include "audio/UDSWaveStreamFactory.h"
-#include "codec/Mp3Fallback.h"
+#include "support/Environments.h"
 #include "support/TestSupport.h"
 #include "wave/TFWaveO.h"
 
@@ -51,11 +51,8 @@ uint16_t FormatTagOf(const std::string& bytes, const RiffLayout& layout) {
                                (static_cast<unsigned char>(bytes[fmt->offset + 1]) << 8));
 }
 
-class Mp3Encoder : public testing::Environment {
-public:
-  void SetUp() override { ASSERT_TRUE(codec::EnsureMp3Encoder()); }
-};
-[[maybe_unused]] testing::Environment* const mp3 = testing::AddGlobalTestEnvironment(new Mp3Encoder);
+[[maybe_unused]] testing::Environment* const mp3 =
+    testing::AddGlobalTestEnvironment(new testing_support::Mp3EncoderEnvironment);
 
 }  // namespace
 

@@ -1,15 +1,15 @@
-#include "e2e/Screenshot.h"
+#include "Screenshot.h"
 
 #include <wincodec.h>
 #include <wrl/client.h>
 
 #include <vector>
 
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 using Microsoft::WRL::ComPtr;
 
-namespace e2e {
+namespace desktop {
 
 namespace {
 
@@ -93,4 +93,4 @@ bool SaveScreenshot(HWND window, const std::wstring& name) {
   return ok;
 }
 
-}  // namespace e2e
+}  // namespace desktop

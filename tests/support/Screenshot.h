@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace e2e {
+namespace desktop {
 
 // The folder the pictures go to: <build>\screenshots.
 std::wstring ScreenshotDir();
@@ -15,4 +15,4 @@ std::wstring ScreenshotDir();
 // is not visible or the picture cannot be taken or encoded.
 bool SaveScreenshot(HWND window, const std::wstring& name);
 
-}  // namespace e2e
+}  // namespace desktop
