@@ -95,8 +95,14 @@ void DialogDriver::Press(int id) { ::SendMessageW(Control(id), BM_CLICK, 0, 0); 
 void DialogDriver::Key(UINT virtualKey) {
   // The focus may still be on a window of this thread that the dialog does
   // not hold (a hidden dialog shown before it): its keys go to the dialog.
+  // A dialog shown while another program is active may not have been given
+  // the focus yet: it is brought forward first, as the user's click would.
   HWND target = ::GetFocus();
-  if (!target || (target != dialog_ && !::IsChild(dialog_, target))) target = dialog_;
+  if (!target || (target != dialog_ && !::IsChild(dialog_, target))) {
+    ::SetForegroundWindow(dialog_);
+    target = ::GetFocus();
+    if (!target || (target != dialog_ && !::IsChild(dialog_, target))) target = dialog_;
+  }
   ::PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
   ::PostMessageW(target, WM_KEYUP, virtualKey, 1 | (1u << 30) | (1u << 31));
 }
