@@ -104,6 +104,30 @@ HWND Program::WaitForMainWindow(std::chrono::milliseconds timeout, std::vector<B
   });
 }
 
+Program::Course Program::RunToEnd(std::chrono::milliseconds timeout) {
+  Course course;
+  std::vector<HWND> answered;
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!(course.exitCode = WaitForExit(std::chrono::milliseconds(20)))) {
+    if (std::chrono::steady_clock::now() > end) break;
+    for (HWND h : TopLevelWindows()) {
+      if (!::IsWindowVisible(h)) continue;
+      const std::wstring cls = ClassOf(h);
+      if (cls == L"TfrmVocorder" && !course.windowShown) {
+        course.windowShown = true;
+        ::PostMessageW(h, WM_CLOSE, 0, 0);
+      }
+      if (cls == L"#32770" && std::find(answered.begin(), answered.end(), h) == answered.end()) {
+        answered.push_back(h);
+        course.boxes.push_back(ReadBox(h));
+        const int id = ::GetDlgItem(h, IDOK) ? IDOK : ::GetDlgItem(h, IDNO) ? IDNO : IDCANCEL;
+        Answer(course.boxes.back(), id);
+      }
+    }
+  }
+  return course;
+}
+
 std::optional<Box> Program::WaitForBox(std::chrono::milliseconds timeout) {
   HWND h = WaitForWindow(L"#32770", timeout);
   if (!h) return std::nullopt;

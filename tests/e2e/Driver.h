@@ -40,6 +40,15 @@ public:
   // The main window once it shows; message boxes on the way are answered
   // with OK and kept in `boxes`.
   HWND WaitForMainWindow(std::chrono::milliseconds timeout, std::vector<Box>* boxes = nullptr);
+  // Lets the program run its course as a user who wants it gone: every box
+  // is answered (OK, else No, else Cancel) and the main window is closed once
+  // it shows. The exit code, or nothing when it has not ended in time.
+  struct Course {
+    std::vector<Box> boxes;
+    bool windowShown = false;
+    std::optional<DWORD> exitCode;
+  };
+  Course RunToEnd(std::chrono::milliseconds timeout);
 
 private:
   win::Handle process_;

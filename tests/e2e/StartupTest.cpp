@@ -1,7 +1,9 @@
 // Vocorder.exe started as a user would: its start-up data and fatal errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <random>
 
 #include "Driver.h"
 #include "TestSupport.h"
@@ -115,6 +117,67 @@ TEST_F(Startup, AStartFromCdEndsBeforeTheListWhenNotAllowed) {
   ASSERT_TRUE(main);
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(p.WaitForExit(30s), 0u);
+}
+
+// Start-up files as they come from elsewhere: lines of any length, control
+// characters, files cut short. Whatever they hold, the program shows a
+// message or its window and ends with exit code 0.
+struct StartFiles {
+  std::string what, ini, list;
+};
+
+std::vector<StartFiles> MutatedStartFiles() {
+  const std::string ini = "; demo\r\nlistdir=.\r\nlist=mine.m3u : Mine\r\n";
+  const std::string list = "c:\\rec\\one.mp3\r\nsub\\two.mp3\r\n\\\\server\\share\\three.mp3\r\n";
+  std::vector<StartFiles> cases = {
+      {"5,000 N, no line end", "list=mine.m3u\r\n", std::string(5000, 'N')},
+      {"28,073 X, no line end", "list=mine.m3u\r\n", std::string(28073, 'X')},
+  };
+  std::mt19937 rng(20261209);
+  auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n)(rng); };
+  for (int i = 0; i < 6; ++i) {
+    StartFiles c{"", ini, list};
+    std::string& target = i % 3 == 2 ? c.ini : c.list;
+    const char* name = i % 3 == 2 ? "ini" : "list";
+    switch (i % 4) {
+      case 0: {  // a long line, of a letter or of any byte
+        const size_t n = 1000 + pick(40000);
+        std::string run(n, static_cast<char>('A' + pick(25)));
+        if (i % 2) std::generate(run.begin(), run.end(), [&] { return static_cast<char>(1 + pick(254)); });
+        target.insert(pick(target.size()), run);
+        c.what = std::string(name) + ": a line of " + std::to_string(n);
+        break;
+      }
+      case 1:  // control characters among the text
+        for (int k = 0; k < 8; ++k) target.insert(pick(target.size()), 1, static_cast<char>(pick(31)));
+        c.what = std::string(name) + ": control characters";
+        break;
+      case 2:  // cut short
+        target.resize(pick(target.size() - 1));
+        c.what = std::string(name) + ": cut to " + std::to_string(target.size());
+        break;
+      case 3:  // a long line with control characters in it, then cut
+        target.insert(pick(target.size()), std::string(3000 + pick(9000), '\\') + '\x1A');
+        target.resize(pick(target.size()));
+        c.what = std::string(name) + ": backslashes and Ctrl-Z, cut to " + std::to_string(target.size());
+        break;
+    }
+    cases.push_back(std::move(c));
+  }
+  return cases;
+}
+
+TEST_F(Startup, StartFilesOfAnyShapeEndInAMessageOrTheWindowAndCodeZero) {
+  for (const StartFiles& c : MutatedStartFiles()) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(dir.file(L"Player.ini"), c.ini);
+    WriteBytes(dir.file(L"mine.m3u"), c.list);
+    e2e::Program p(Exe(), L"", dir.path().wstring());
+    ASSERT_TRUE(p.started());
+    const auto course = p.RunToEnd(60s);
+    EXPECT_TRUE(course.windowShown || !course.boxes.empty());
+    EXPECT_EQ(course.exitCode, 0u);
+  }
 }
 
 }  // namespace
