@@ -119,11 +119,11 @@ void ErrSyntax(int line) {
   EndProgram();
 }
 
-void ErrArrayAlloc() {
+void ErrArrayAlloc(bool stop) {
   Inform(BoxKind::Error,
          L"Error allocating memory for an array.\rThe task was not completed succesfuly, it may have caused some "
          L"complications.");
-  EndProgram();
+  if (stop) EndProgram();
 }
 
 void WarnRegistry() { Inform(BoxKind::Warning, L"Could't create or open a registry key!"); }

@@ -45,7 +45,9 @@ void WarnNetworkPath(std::wstring_view path);
 void WarnLayoutIndex();
 void WarnIllegalSongs(std::wstring_view path, int count);
 void ErrSyntax(int line);
-void ErrArrayAlloc();
+// An array could not grow. At start-up (stop) the program ends; while the
+// window runs the caller reports the failure and goes on without the entry.
+void ErrArrayAlloc(bool stop);
 void WarnRegistry();
 void ErrWriteFile(std::wstring_view path);
 void WarnSongGone(std::wstring_view artist, std::wstring_view title);
