@@ -11,6 +11,7 @@
 
 #include "app/MediaTime.h"
 #include "app/resource.h"
+#include "base/ModalScope.h"
 #include "base/ScopeExit.h"
 #include "base/Text.h"
 #include "core/KestrelErrors.h"
@@ -121,17 +122,69 @@ bool TfrmVocorder::Create(HINSTANCE instance, const std::function<void()>& after
   FD_->SetTitle(L"Vyberte zložku");
   FD_->SetRootFolder(services::TShellFolder::sfoPersonal);
   Email1_ = std::make_unique<services::TEmail>();
+  // The first recording and the recording window follow from the message
+  // loop: a close that comes first goes before them, a hot key after them.
+  PostContinuation(ctOpenFirstRecording);
   CreateHotKeys();
   CreateSpeedKeys();
-  PlayerCall([this] { OpenSelectionAfterShow(); });
-  if (Closed()) return true;
-  // The recording window lives from start-up, so that a dictation left by
-  // an earlier run is offered at every start.
-  FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
-  FRecMpeg_->OnAbout = [this](HWND owner, int top, int centreX) { FAbout_->ShowModalAt(owner, top, centreX); };
-  if (FRecMpeg_->OfferLeftover()) idChangeListClick();
-  RefocusKeySink();
   return true;
+}
+
+void TfrmVocorder::PostContinuation(Continuation what) { ::PostMessageW(hwnd_, WM_CONTINUE, what, 0); }
+
+void TfrmVocorder::OnContinuation(Continuation what) {
+  switch (what) {
+    case ctPlayGlyph:
+      if (Player_->State() == PlayerState::Paused) ShowPlayGlyph(1);
+      if (Player_->State() == PlayerState::Running) ShowPlayGlyph(3);
+      return;
+    case ctSelectionSettled:
+      ShowRememberedPosition();
+      RefocusKeySink();
+      return;
+    case ctNextAfterMissing:
+    case ctNextAfterMissingNow: {
+      const bool now = what == ctNextAfterMissingNow;
+      if (::IsWindowEnabled(Control(idNext)))
+        NextRecording(now);
+      else
+        AutomaticStop();
+      if (now && Player_->State() == PlayerState::Stopped) MarkDelayPending(false);
+      return;
+    }
+    case ctOpenFirstRecording:
+      OpenSelectionAfterShow();
+      PostContinuation(ctRecordingWindow);
+      return;
+    case ctRecordingWindow:
+      // The recording window lives from start-up, so that a dictation left
+      // by an earlier run is offered at every start.
+      FRecMpeg_ = std::make_unique<TFRecMpeg>(hwnd_);
+      FRecMpeg_->OnAbout = [this](HWND owner, int top, int centreX) { FAbout_->ShowModalAt(owner, top, centreX); };
+      if (FRecMpeg_->OfferLeftover()) idChangeListClick();
+      RefocusKeySink();
+      return;
+  }
+}
+
+void TfrmVocorder::OnCloseRequest() {
+  if (win::ModalScope::Depth() == 0) {
+    win::ModalScope::Resume();
+    if (FormCloseQuery()) {
+      FormClose();
+      ::DestroyWindow(hwnd_);
+    }
+    return;
+  }
+  if (win::ModalScope::Ending() || closeAsked_) return;  // on its way already
+  {
+    closeAsked_ = true;
+    ScopeExit asked([this] { closeAsked_ = false; });
+    // A dictation in hand is settled first; its Cancel keeps the program.
+    if (FRecMpeg_ && !FRecMpeg_->CloseQuery()) return;
+  }
+  HWND self = hwnd_;
+  win::ModalScope::EndAll([self] { ::PostMessageW(self, WM_CLOSE, 0, 0); });
 }
 
 LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -156,9 +209,16 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == idTimer) idTimerTimer();
       if (wp == Tim1) Tim1Timer();
       if (wp == Tim2) Tim2Timer();
+      if (wp == idDelayTimer) DelayTimerTimer();
       return 0;
     case WM_PLAYERNOTIFY:
       WMPlayerNotify(lp);
+      return 0;
+    case WM_CONTINUE:
+      OnContinuation(static_cast<Continuation>(wp));
+      return 0;
+    case WM_HOTKEYACTION:
+      RunHotKey();
       return 0;
     case WM_CONTROLMOUSE:
       OnControlMouse(static_cast<int>(wp), *reinterpret_cast<const BlockMouse*>(lp));
@@ -176,24 +236,7 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_CLOSE:
-      if (FRecMpeg_ && FRecMpeg_->IsShownModal()) {
-        // Quitting from under the recording window: the dictation is settled
-        // now, its loop ends, and the window goes once the record button's
-        // call is back; destroyed here, it would be freed under that loop.
-        if (FormCloseQuery()) {
-          closeDeferred_ = true;
-          FRecMpeg_->EndModal(IDCANCEL);
-        }
-        return 0;
-      }
-      if (playerCalls_ > 0) {
-        closeDeferred_ = true;
-        return 0;
-      }
-      if (FormCloseQuery()) {
-        FormClose();
-        ::DestroyWindow(hwnd_);
-      }
+      OnCloseRequest();
       return 0;
     case WM_DESTROY:
       FormDestroy();
@@ -618,7 +661,6 @@ void TfrmVocorder::WMPlayerNotify(LPARAM code) {
       break;
     case pnOpenFailed:
       ::EnableWindow(Control(idPlay), TRUE);
-      SelectBusy = false;
       MarkDelayPending(false);
       try {
         Player_->Close();
@@ -657,7 +699,7 @@ void TfrmVocorder::FormClose() {
 }
 
 void TfrmVocorder::FormDestroy() {
-  ::KillTimer(hwnd_, idTimer);
+  for (UINT_PTR timer : {idTimer, Tim1, Tim2, idDelayTimer}) ::KillTimer(hwnd_, timer);
   for (auto* k : {&HotKeyStartStop, &HotKeyBack, &HotKeyForward, &HotKeyForwardX, &HotKeyBackX, &HotKeyRefresh,
                   &HotKeyVolUp, &HotKeyVolDown})
     k->reset();
@@ -677,18 +719,6 @@ void TfrmVocorder::ShowPlayerError(const std::exception& e) {
   else
     text = text::FromAnsi(e.what());
   kestrel::ShowMessageBox(hwnd_, text, kestrel::ApplicationTitle(), MB_OK | MB_ICONSTOP);
-}
-
-void TfrmVocorder::ProcessMessages() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      ::PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
 }
 
 void TfrmVocorder::RefocusKeySink() {

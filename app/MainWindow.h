@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -50,7 +51,21 @@ enum ControlId : int {
 };
 
 // Timers of the window.
-enum TimerId : UINT_PTR { idTimer = 1, Tim1 = 2, Tim2 = 3 };
+enum TimerId : UINT_PTR { idTimer = 1, Tim1 = 2, Tim2 = 3, idDelayTimer = 4 };
+
+// What the window does once the messages already posted (the player's
+// notifications among them) have been handled: WPARAM of WM_CONTINUE.
+inline constexpr UINT WM_CONTINUE = WM_APP + 0x41;
+// A hot key's action, queued (TfrmVocorder::QueueHotKey).
+inline constexpr UINT WM_HOTKEYACTION = WM_APP + 0x42;
+enum Continuation : WPARAM {
+  ctPlayGlyph = 1,        // the play button's picture after its own action
+  ctSelectionSettled,     // a chosen recording shows where it was left
+  ctNextAfterMissing,     // a missing recording that is not reported: on to the next
+  ctNextAfterMissingNow,  // the same, without the delayed start's wait
+  ctOpenFirstRecording,   // start-up, once the window shows
+  ctRecordingWindow,      // start-up, after the first recording
+};
 
 // What the open-file dialog gives: the chosen file, or nothing on cancel.
 // Tests answer it; the program shows the real dialog.
@@ -110,7 +125,7 @@ public:
   void cmbArtistsClick();
   void cmbSongsChange();
   void cmbSongsClick();
-  void idNextClick();
+  void idNextClick() { NextRecording(false); }
   void idChangeListClick();
   void SpeedButton3Click();
   void SpeedButton4Click();
@@ -211,6 +226,8 @@ private:
   void CreateTimeEditor();
   void PlaceTimeEditor();
   void CreateHotKeys();
+  void QueueHotKey(std::function<void()> action);
+  void RunHotKey();
   void CreateSpeedControls();
   void CreateSpeedKeys();
   void ShowSpeed();
@@ -221,29 +238,25 @@ private:
   void ShowPlayGlyph(int glyph);
   void SetBarFill(int width);
   bool PlayerBusy() const;  // Paused or Running
-  // The window went away inside a nested message loop: nothing of it may
-  // be used any more.
-  bool Closed() const { return !hwnd_ || !Player_; }
   void OpenSelectionAfterShow();
-  // Runs a player call that may dispatch messages while it waits (opening
-  // and starting the graph). A close arriving meanwhile is carried out once
-  // the call is back, so that the player is not freed under it.
-  template <typename F>
-  void PlayerCall(F call) {
-    ++playerCalls_;
-    ScopeExit done([this] {
-      if (--playerCalls_ == 0 && closeDeferred_ && hwnd_) {
-        closeDeferred_ = false;
-        ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-      }
-    });
-    call();
-  }
+  void PostContinuation(Continuation what);
+  void OnContinuation(Continuation what);
+  // A close request (the close box, Alt+F4, "Ukončiť", WM_CLOSE). While a
+  // dialog or box is open, the dictation question comes first; then every
+  // open one ends as by its Cancel and the window closes once they have.
+  void OnCloseRequest();
+  // The next recording, after the delayed start's wait unless `now`.
+  void NextRecording(bool now);
+  // Opens the chosen recording and leaves it stopped at its start, its
+  // length shown (what choosing one does with "PlaySelected").
+  void LoadSelection();
+  void CancelDelayedStart();
+  void DelayTimerTimer();
+  // Stops and rewinds; the place left is remembered when `remember`.
+  void StopAndRewind(bool remember);
   void ShowPlayerError(const std::exception& e);
   // A failed Open of the play button, with the player's text: the device dialogs.
   void PlayerOpenFailed(const std::wstring& text);
-  void ProcessMessages();
-  void WaitForDelayedStart(bool& leave);
   void ShowTimeEditor(bool on);
   void ShowFolderFiles(bool fromBrowser);
   void SetCaptionFromFolders();
@@ -318,20 +331,20 @@ private:
   bool Dragging = false;
   int GrabOffset = 0;
   bool ResumeAfterStep = false;
-  ULONGLONG StartAt = 0;  // tick count in milliseconds
-  bool DelayPending = false;
-  bool DelayCancel = false;
-  bool SelectBusy = false;
+  // The delayed start: a recording chosen by the next button loads once
+  // StartAt (a tick count in milliseconds) has passed, on idDelayTimer.
+  ULONGLONG StartAt = 0;
+  bool DelayPending = false;  // the pending picture is shown
+  bool loadDue_ = false;      // the timer will load the chosen recording
   bool selectingWithoutPlaying_ = false;  // the list model refills the combo boxes
-  bool AutoNextPending = false;
+  bool closeAsked_ = false;  // the dictation question of a close is up
+  std::deque<std::function<void()>> hotKeys_;  // pressed, not yet run
   std::wstring FolderPath;
   int PlayGlyph = 0;
   int EditCursor = 4;
   bool timeEditorOpen_ = false;
   int focusedField_ = 0;  // the editor field whose caret has the focus
   bool nullFocused_ = false;
-  int playerCalls_ = 0;
-  bool closeDeferred_ = false;
   int lastArtist_ = -1;
   int lastSong_ = -1;
 };

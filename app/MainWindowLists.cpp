@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/resource.h"
 #include "base/LateLoad.h"
+#include "base/ModalScope.h"
 #include "recorder/RecMpeg.h"
 #include "base/Files.h"
 #include "base/ScopeExit.h"
@@ -28,6 +29,8 @@ OpenFileDialog& FileDialog() {
 }
 
 std::optional<std::wstring> ShowOpenFileDialog(HWND owner, const std::wstring& initialDir) {
+  if (win::ModalScope::Ending()) return std::nullopt;
+  win::ModalScope modal;
   if (FileDialog()) return FileDialog()(owner, initialDir);
   wchar_t file[MAX_PATH * 4] = L"";
   OPENFILENAMEW ofn{};
@@ -143,41 +146,20 @@ void TfrmVocorder::cmbArtistsChange() {
   cmbSongsChange();
 }
 
+// A choice of another recording while the delayed start waits: the chosen
+// one loads at once.
 void TfrmVocorder::cmbArtistsClick() {
   RefocusKeySink();
   if (kestrel::Settings.EnableTime3 && kestrel::Settings.PlaySelected &&
-      ComboIndex(Control(cmbArtists)) != lastArtist_ && DelayPending) {
-    DelayCancel = true;
+      ComboIndex(Control(cmbArtists)) != lastArtist_ && DelayPending)
     StartAt = ::GetTickCount64();
-  }
 }
 
 void TfrmVocorder::cmbSongsClick() {
   RefocusKeySink();
   if (kestrel::Settings.EnableTime3 && kestrel::Settings.PlaySelected &&
-      ComboIndex(Control(cmbSongs)) != lastSong_ && DelayPending) {
-    DelayCancel = true;
+      ComboIndex(Control(cmbSongs)) != lastSong_ && DelayPending)
     StartAt = ::GetTickCount64();
-  }
-}
-
-void TfrmVocorder::WaitForDelayedStart(bool& leave) {
-  leave = false;
-  while (hwnd_) {
-    ProcessMessages();
-    if (SelectBusy) {
-      leave = true;
-      return;
-    }
-    if (DelayCancel) {
-      DelayCancel = false;
-      leave = true;
-      return;
-    }
-    if (::GetTickCount64() > StartAt) return;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  leave = true;
 }
 
 void TfrmVocorder::cmbSongsChange() {
@@ -189,41 +171,51 @@ void TfrmVocorder::cmbSongsChange() {
   kestrel::UpdateNextPrevButtons();
   RememberPosition();  // of the recording that was playing until now
   if (kestrel::Settings.PlaySelected && !selectingWithoutPlaying_ && k >= 0) {
-    if (kestrel::Settings.EnableTime3) {
-      bool leave = false;
-      WaitForDelayedStart(leave);
-      if (leave) return;
+    const ULONGLONG now = ::GetTickCount64();
+    if (kestrel::Settings.EnableTime3 && now < StartAt) {
+      // The delayed start: its timer loads the recording chosen by then.
+      loadDue_ = true;
+      ::SetTimer(hwnd_, idDelayTimer, static_cast<UINT>(StartAt - now), nullptr);
+      return;
     }
-    // Opens the recording and leaves it stopped at its start, its length
-    // shown. SelectBusy comes back down whatever the player says.
-    SelectBusy = true;
-    DelayPending = false;
-    ScopeExit done([this] { SelectBusy = false; });
-    if (Player_->State() != PlayerState::Stopped) idStopClick();
-    if (Closed()) return;
-    idPlayClick();
-    if (Closed()) return;
-    idStopClick();
-    if (Closed()) return;
-    ProcessMessages();
+    LoadSelection();
   }
-  ShowRememberedPosition();
-  RefocusKeySink();
+  PostContinuation(ctSelectionSettled);
 }
 
-void TfrmVocorder::idNextClick() {
-  if (SelectBusy) return;
+void TfrmVocorder::LoadSelection() {
+  ::KillTimer(hwnd_, idDelayTimer);
+  loadDue_ = false;
+  DelayPending = false;
+  // The recording before has remembered its place already.
+  if (Player_->State() != PlayerState::Stopped) StopAndRewind(false);
+  if (TimeSupported) ::SetWindowTextW(Control(idTime1), ZeroTimeText.c_str());
+  idPlayClick();
+  StopAndRewind(false);
+}
+
+void TfrmVocorder::DelayTimerTimer() {
+  // A dialog or box is open: the recording loads once it has closed.
+  if (win::ModalScope::Depth() > 0) return;
+  ::KillTimer(hwnd_, idDelayTimer);
+  if (!loadDue_) return;
+  LoadSelection();
+  PostContinuation(ctSelectionSettled);
+}
+
+void TfrmVocorder::CancelDelayedStart() {
+  ::KillTimer(hwnd_, idDelayTimer);
+  loadDue_ = false;
+  DelayPending = false;
+}
+
+void TfrmVocorder::NextRecording(bool now) {
   const auto& s = kestrel::Settings;
   if (s.EnableTime3 && s.PlaySelected) {
-    if (DelayPending) {
-      DelayCancel = true;
+    DelayPending = true;
+    if (now) {
+      StartAt = ::GetTickCount64();
     } else {
-      DelayCancel = false;
-      DelayPending = true;
-    }
-    ProcessMessages();
-    if (Closed()) return;  // the window was closed meanwhile
-    if (!AutoNextPending) {
       StartAt = ::GetTickCount64() + static_cast<ULONGLONG>(s.Time3 * 86'400'000.0 + 0.5);
       MarkDelayPending(true);
     }
@@ -333,9 +325,7 @@ void TfrmVocorder::SpeedButton5Click() {
   // first recording lets clicks through: one that early is dropped.
   if (!FRecMpeg_) return;
   if (PlayerBusy()) idStopClick();
-  // A quit meanwhile is carried out once the window's loop is back.
-  PlayerCall([this] { FRecMpeg_->ShowModal(); });
-  if (Closed()) return;
+  FRecMpeg_->ShowModal();
   // A saved recording has been added to the list file.
   idChangeListClick();
 }

@@ -27,7 +27,9 @@ void TfrmVocorder::CreateSpeedKeys() {
   for (size_t i = 0; i < speedKeys_.size(); ++i) {
     auto key = std::make_unique<services::TfisHotKey>();
     key->SetKey(static_cast<WORD>(defs[i].key));
-    key->OnHotKey = [this, handler = defs[i].handler](services::TfisHotKey&) { (this->*handler)(); };
+    key->OnHotKey = [this, handler = defs[i].handler](services::TfisHotKey&) {
+      QueueHotKey([this, handler] { (this->*handler)(); });
+    };
     key->Loaded();
     speedKeys_[i] = std::move(key);
   }

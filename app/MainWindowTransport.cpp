@@ -3,6 +3,7 @@
 // and the milliseconds mode.
 #include "app/MainWindow.h"
 #include "app/MediaTime.h"
+#include "base/ModalScope.h"
 #include "base/ScopeExit.h"
 #include "base/Text.h"
 #include "core/KestrelErrors.h"
@@ -59,10 +60,7 @@ void TfrmVocorder::MarkDelayPending(bool on) {
 void TfrmVocorder::idPlayClick() {
   const auto& s = kestrel::Settings;
   auto cancelDelay = [&] {
-    if (s.EnableTime3 && s.PlaySelected && DelayPending) {
-      DelayCancel = true;
-      DelayPending = false;
-    }
+    if (s.EnableTime3 && s.PlaySelected && DelayPending) CancelDelayedStart();
   };
   if (PlayerBusy()) {
     try {
@@ -84,27 +82,7 @@ void TfrmVocorder::idPlayClick() {
       return;
     }
     if (timeEditorOpen_) RefocusKeySink();
-    if (kestrel::FileExists(path)) {
-      cancelDelay();
-      if (Player_->FileName() != path || Player_->CurrentDevice() != Player_->SelectedDevice) {
-        try {
-          PlayerCall([&] { Player_->Open(path); });
-        } catch (const std::exception& e) {
-          if (s.ErrPlaytime) PlayerOpenFailed(ErrorText(e));
-          return;
-        }
-      }
-      VolumePolling = true;
-      BarPolling = true;
-      if (TimeSupported && WindowText(Control(idTime1)) != ZeroTimeText)
-        Player_->SetPosition(ParseMediaTime(WindowText(Control(idTime1))));
-      try {
-        PlayerCall([&] { Player_->Play(); });
-      } catch (const std::exception&) {
-        if (s.ErrPlaytime) throw;
-        return;
-      }
-    } else {
+    if (!kestrel::FileExists(path)) {
       if (s.ErrUnexisting) {
         cancelDelay();
         if (s.BrowseUnexisting)
@@ -114,50 +92,58 @@ void TfrmVocorder::idPlayClick() {
         MarkDelayPending(false);
         return;
       }
-      if (s.SelNextSong && s.EnableTime3 && s.PlaySelected) {
-        if (DelayPending) {
-          DelayCancel = true;
-          StartAt = ::GetTickCount64();
-        }
-        SelectBusy = false;
-        AutoNextPending = true;
+      // Not reported: on to the next recording once this click is done,
+      // at once when the next is to follow without the wait.
+      const bool now = s.SelNextSong && s.EnableTime3 && s.PlaySelected;
+      if (now && DelayPending) StartAt = ::GetTickCount64();
+      PostContinuation(now ? ctNextAfterMissingNow : ctNextAfterMissing);
+      return;
+    }
+    cancelDelay();
+    if (Player_->FileName() != path || Player_->CurrentDevice() != Player_->SelectedDevice) {
+      try {
+        Player_->Open(path);
+      } catch (const std::exception& e) {
+        if (s.ErrPlaytime) PlayerOpenFailed(ErrorText(e));
+        return;
       }
-      if (::IsWindowEnabled(Control(idNext))) {
-        SelectBusy = false;
-        idNextClick();
-      } else {
-        AutomaticStop();
-      }
-      if (s.EnableTime3 && s.PlaySelected && AutoNextPending) {
-        AutoNextPending = false;
-        if (Player_->State() == PlayerState::Stopped) MarkDelayPending(false);
-      }
+    }
+    VolumePolling = true;
+    BarPolling = true;
+    if (TimeSupported && WindowText(Control(idTime1)) != ZeroTimeText)
+      Player_->SetPosition(ParseMediaTime(WindowText(Control(idTime1))));
+    try {
+      Player_->Play();
+    } catch (const std::exception&) {
+      if (s.ErrPlaytime) throw;
       return;
     }
   }
-  if (Player_->State() == PlayerState::Paused) ShowPlayGlyph(1);
-  if (Player_->State() == PlayerState::Running) ShowPlayGlyph(3);
+  // After the player's own notifications: the play button's action shows
+  // its blue pictures.
+  PostContinuation(ctPlayGlyph);
 }
 
 void TfrmVocorder::idStopClick() {
+  const auto& s = kestrel::Settings;
+  if (Player_->State() != PlayerState::Stopped && s.EnableTime3 && s.PlaySelected && DelayPending) {
+    CancelDelayedStart();
+    MarkDelayPending(false);
+  }
+  StopAndRewind(true);
+}
+
+void TfrmVocorder::StopAndRewind(bool remember) {
   if (Player_->State() != PlayerState::Stopped) {
-    const auto& s = kestrel::Settings;
-    if (s.EnableTime3 && s.PlaySelected && DelayPending) {
-      DelayCancel = true;
-      ProcessMessages();
-      if (Closed()) return;  // the window was closed meanwhile
-      MarkDelayPending(false);
-      DelayPending = false;
-    }
     if (finishing_)
       positions_->Forget(Player_->FileName());
-    else if (!SelectBusy)  // choosing a recording remembers the one before itself
+    else if (remember)
       RememberPosition();
     try {
       Player_->Stop();
       Player_->Rewind();
     } catch (const std::exception&) {
-      if (s.ErrPlaytime) throw;
+      if (kestrel::Settings.ErrPlaytime) throw;
       return;
     }
   }
@@ -384,13 +370,7 @@ void TfrmVocorder::CreateHotKeys() {
     component = std::make_unique<services::TfisHotKey>();
     component->SetKey(key);
     component->OnHotKey = [this, handler](services::TfisHotKey& sender) {
-      // The key arrives outside the window procedure's message: failures
-      // are shown as a click's would be.
-      try {
-        (this->*handler)(sender);
-      } catch (const std::exception& e) {
-        ShowPlayerError(e);
-      }
+      QueueHotKey([this, handler, &sender] { (this->*handler)(sender); });
     };
     component->Loaded();
   };
@@ -405,15 +385,33 @@ void TfrmVocorder::CreateHotKeys() {
   // Typing along.
   typer_ = std::make_unique<services::TTextTyper>();
   stampKey_ = std::make_unique<services::TfisHotKey>();
-  stampKey_->OnHotKey = [this](services::TfisHotKey&) {
-    try {
-      HotKeyTimeStampHotKey();
-    } catch (const std::exception& e) {
-      ShowPlayerError(e);
-    }
-  };
+  stampKey_->OnHotKey = [this](services::TfisHotKey&) { QueueHotKey([this] { HotKeyTimeStampHotKey(); }); };
   stampKey_->SetKey(static_cast<WORD>(kestrel::Settings.StampHotKey));
   stampKey_->Loaded();
+}
+
+// While a dialog or box is open the keys do nothing: what they change may
+// lie under it. A key pressed while the window was busy comes after what
+// that work has posted (the player's notifications among them), so it
+// meets the window as that work left it.
+void TfrmVocorder::QueueHotKey(std::function<void()> action) {
+  if (win::ModalScope::Depth() > 0) return;
+  hotKeys_.push_back(std::move(action));
+  ::PostMessageW(hwnd_, WM_HOTKEYACTION, 0, 0);
+}
+
+void TfrmVocorder::RunHotKey() {
+  if (hotKeys_.empty()) return;
+  const std::function<void()> action = std::move(hotKeys_.front());
+  hotKeys_.pop_front();
+  if (win::ModalScope::Depth() > 0) return;
+  // The key arrives outside the window procedure's message: failures are
+  // shown as a click's would be.
+  try {
+    action();
+  } catch (const std::exception& e) {
+    ShowPlayerError(e);
+  }
 }
 
 // The typist hears the last words again: playback resumes a little before

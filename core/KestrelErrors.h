@@ -17,6 +17,7 @@ using MessagePresenter = std::function<int(HWND owner, std::wstring_view text, s
 
 // Installs a presenter (an empty one restores the system box); returns the old one.
 MessagePresenter SetMessagePresenter(MessagePresenter presenter);
+// A modal box (win::ModalScope), shown by the presenter when there is one.
 int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type);
 
 // Ends the process with exit code 0. A test may install a handler that throws

@@ -294,7 +294,10 @@ TEST_F(MainWindow, TheDelayedStartWaitsThenLoadsTheNextRecording) {
   MakeWindow();
   Click(app::idNext);
   EXPECT_EQ(Selected(app::cmbSongs), 1);
-  EXPECT_EQ(window->Player()->FileName(), recs.file(L"b.mp3"));
+  EXPECT_EQ(window->PlayGlyphValue(), 1);  // the pending marker
+  EXPECT_NE(window->Player()->FileName(), recs.file(L"b.mp3")) << "loaded before the wait";
+  EXPECT_TRUE(PumpUntil([&] { return window->Player()->FileName() == recs.file(L"b.mp3"); }, 2s));
+  Pump();
   EXPECT_EQ(window->PlayGlyphValue(), 0);  // the pending marker is cleared again
   EXPECT_FALSE(::IsWindowEnabled(window->Control(app::idNext)));
 }

@@ -87,6 +87,7 @@ TEST_F(Typing, ARecordingContinuesWhereItWasLeftAlsoAfterARestart) {
   auto choose = [&](int song) {
     ::SendMessageW(window->Control(app::cmbSongs), CB_SETCURSEL, song, 0);
     window->cmbSongsChange();
+    Pump();
   };
   auto playFromShown = [&] {
     Click(app::idPlay);

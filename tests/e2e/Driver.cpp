@@ -78,10 +78,15 @@ std::vector<HWND> Program::TopLevelWindows() const {
   return ctx.found;
 }
 
-HWND Program::WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout) {
+HWND Program::WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout,
+                            const std::vector<HWND>& except, const wchar_t* textStart, bool shown) {
   return Poll(timeout, [&]() -> HWND {
-    for (HWND h : TopLevelWindows())
-      if (ClassOf(h) == className && ::IsWindowVisible(h)) return h;
+    for (HWND h : TopLevelWindows()) {
+      if (ClassOf(h) != className || (shown && !::IsWindowVisible(h))) continue;
+      if (std::find(except.begin(), except.end(), h) != except.end()) continue;
+      if (textStart && ReadBox(h).text.rfind(textStart, 0) != 0) continue;
+      return h;
+    }
     return nullptr;
   });
 }
@@ -104,9 +109,10 @@ HWND Program::WaitForMainWindow(std::chrono::milliseconds timeout, std::vector<B
   });
 }
 
-Program::Course Program::RunToEnd(std::chrono::milliseconds timeout) {
+Program::Course Program::RunToEnd(std::chrono::milliseconds timeout, bool closeMain, const std::vector<HWND>& leave) {
   Course course;
-  std::vector<HWND> answered;
+  course.windowShown = !closeMain;
+  std::vector<HWND> answered = leave;
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (!(course.exitCode = WaitForExit(std::chrono::milliseconds(20)))) {
     if (std::chrono::steady_clock::now() > end) break;
