@@ -75,7 +75,7 @@ TEST_F(MissingFileWindow, CtrlF5DuringTheRemoveQuestionRemovesTheLineThatWasShow
   PresenterSeam question([&](HWND, std::wstring_view text, std::wstring_view, UINT) {
     if (!text.starts_with(L"Do you accept to remove this song from the list?")) return IDOK;
     WriteBytes(kestrel::Lists[0].Path, text::ToAnsi(added + L"\r\n" + gone + L"\r\n" + kept + L"\r\n"));
-    ::SendMessageW(window->HotKeys()[5]->ReceiverWindow(), WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL, VK_F5));
+    ::SendMessageW(window->HotKeys().Key(L"HotKeyRefresh")->ReceiverWindow(), WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL, VK_F5));
     shownUnderQuestion = Items(app::cmbSongs);
     return IDYES;
   });

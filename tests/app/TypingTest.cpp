@@ -48,7 +48,7 @@ TEST_F(Typing, TheTimeStampHotKeyTypesThePositionIntoTheFocusedProgram) {
   kestrel::Settings.PlaySelected = false;
   UseList({Recording(recs, L"a.mp3", L"longrec.mp3")});
   MakeWindow();
-  ASSERT_TRUE(window->StampHotKey()->Registered());
+  ASSERT_TRUE(window->HotKeys().Key(L"HotKeyTimeStamp")->Registered());
   Click(app::idPlay);
   window->Player()->SetPosition(3 * kSecond + kSecond / 2);
   Click(app::idPlay);
@@ -71,7 +71,7 @@ TEST_F(Typing, TheTimeStampHotKeyTypesThePositionIntoTheFocusedProgram) {
   EXPECT_TRUE(PumpUntil([&] { return typed() == plain; }, 5s)) << "notepad holds \"" << typed().size() << "\" chars";
 
   // In milliseconds mode the stamp carries them, as the read-out does.
-  window->SetMillisMode(true, true);
+  window->Layout().SetMillisMode(true, true);
   ASSERT_TRUE(services_test::PressKeys("ctrl+Insert"));
   const std::wstring both = plain + app::FormatTimeStamp(at, true, true);
   EXPECT_TRUE(PumpUntil([&] { return typed() == both; }, 5s));
@@ -86,7 +86,7 @@ TEST_F(Typing, ARecordingContinuesWhereItWasLeftAlsoAfterARestart) {
   MakeWindow();
   auto choose = [&](int song) {
     ::SendMessageW(window->Control(app::cmbSongs), CB_SETCURSEL, song, 0);
-    window->cmbSongsChange();
+    window->Recordings().cmbSongsChange();
     Pump();
   };
   auto playFromShown = [&] {
@@ -108,10 +108,10 @@ TEST_F(Typing, ARecordingContinuesWhereItWasLeftAlsoAfterARestart) {
   Click(app::idPlay);
   window->Player()->SetPosition(3 * kSecond);
   Click(app::idPlay);
-  ASSERT_TRUE(window->Positions()->Find(b));
+  ASSERT_TRUE(window->Transport().Positions()->Find(b));
   Click(app::idPlay);
   ASSERT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Stopped; }, 10s));
-  EXPECT_FALSE(window->Positions()->Find(b));
+  EXPECT_FALSE(window->Transport().Positions()->Find(b));
 
   choose(0);
   EXPECT_EQ(Text(app::idTime1), L"00:00:07");

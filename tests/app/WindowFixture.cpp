@@ -66,7 +66,7 @@ void WindowTest::MakeWindow() {
   window = std::make_unique<app::TfrmVocorder>();
   ASSERT_TRUE(window->Create(::GetModuleHandleW(nullptr)));
   // The first recording and the recording window come from the loop.
-  ASSERT_TRUE(PumpUntil([&] { return window->FRecMpeg() != nullptr; }));
+  ASSERT_TRUE(PumpUntil([&] { return window->Actions().FRecMpeg() != nullptr; }));
   Pump(std::chrono::milliseconds(50));
 }
 

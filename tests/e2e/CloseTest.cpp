@@ -10,7 +10,7 @@
 
 #include "Driver.h"
 #include "TestSupport.h"
-#include "app/MainWindow.h"
+#include "app/ControlIds.h"
 #include "lists/DlgBrowseFile.h"
 #include "lists/DlgErrNoFile.h"
 #include "recorder/RecMpeg.h"

@@ -8,7 +8,7 @@
 
 #include "Driver.h"
 #include "TestSupport.h"
-#include "app/MainWindow.h"
+#include "app/ControlIds.h"
 #include "services/DesktopDriver.h"
 
 using namespace std::chrono_literals;

@@ -10,7 +10,7 @@
 #include "Journeys58Stage.h"
 #include "Screenshot.h"
 #include "TestSupport.h"
-#include "app/MainWindow.h"
+#include "app/ControlIds.h"
 #include "lists/DlgBrowseFile.h"
 #include "lists/DlgErrNoFile.h"
 #include "recorder/RecMpeg.h"
@@ -204,7 +204,7 @@ HWND MainWindowOf(const std::wstring& image, std::chrono::milliseconds timeout) 
         if (pid != id || !::IsWindowVisible(h)) continue;
         wchar_t cls[64] = L"";
         ::GetClassNameW(h, cls, 64);
-        if (std::wstring(cls) == app::TfrmVocorder::kClassName) main = h;
+        if (std::wstring(cls) == app::kMainWindowClass) main = h;
         else if (std::wstring(cls) == L"#32770") e2e::Answer(e2e::ReadBox(h), IDOK);
       }
     }
