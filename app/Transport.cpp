@@ -6,7 +6,7 @@
 #include "core/KestrelErrors.h"
 #include "core/KestrelUtils.h"
 #include "core/globals.h"
-#include "lists/DlgErrNoFile.h"
+#include "missing/DlgErrNoFile.h"
 #include "player/PlayerError.h"
 #include "player/TPlayer.h"
 #include "settings/KestrelSettings.h"

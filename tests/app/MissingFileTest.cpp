@@ -7,8 +7,8 @@
 #include "base/Text.h"
 #include "core/SettingsRecord.h"
 #include "core/globals.h"
-#include "lists/DlgBrowseFile.h"
-#include "lists/DlgErrNoFile.h"
+#include "missing/DlgBrowseFile.h"
+#include "missing/DlgErrNoFile.h"
 #include "support/DialogDriver.h"
 
 using namespace std::chrono_literals;

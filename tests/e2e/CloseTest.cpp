@@ -11,8 +11,8 @@
 #include "Driver.h"
 #include "TestSupport.h"
 #include "app/ControlIds.h"
-#include "lists/DlgBrowseFile.h"
-#include "lists/DlgErrNoFile.h"
+#include "missing/DlgBrowseFile.h"
+#include "missing/DlgErrNoFile.h"
 #include "recorder/RecMpeg.h"
 
 using namespace std::chrono_literals;

@@ -1,4 +1,4 @@
-#include "lists/DlgBrowseFile.h"
+#include "missing/DlgBrowseFile.h"
 
 #include <commctrl.h>
 
@@ -12,8 +12,8 @@
 #include "core/KestrelUtils.h"
 #include "core/SettingsRecord.h"
 #include "core/globals.h"
-#include "lists/DlgBrowseFilter.h"
-#include "lists/FolderTree.h"
+#include "missing/DlgBrowseFilter.h"
+#include "missing/FolderTree.h"
 #include "lists/ListEdit.h"
 
 namespace kestrel {

@@ -18,8 +18,8 @@
 #include "base/Text.h"
 #include "core/SettingsRecord.h"
 #include "core/globals.h"
-#include "lists/DlgBrowseFile.h"
-#include "lists/DlgBrowseFilter.h"
+#include "missing/DlgBrowseFile.h"
+#include "missing/DlgBrowseFilter.h"
 #include "support/DialogDriver.h"
 
 using namespace kestrel;

@@ -1,4 +1,4 @@
-#include "lists/DlgErrNoFile.h"
+#include "missing/DlgErrNoFile.h"
 
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 #include "core/KestrelUtils.h"
 #include "core/SettingsRecord.h"
 #include "core/globals.h"
-#include "lists/DlgBrowseFile.h"
+#include "missing/DlgBrowseFile.h"
 #include "lists/KestrelFiles.h"
 #include "lists/KestrelLists.h"
 #include "lists/ListEdit.h"
