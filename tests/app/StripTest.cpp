@@ -135,6 +135,19 @@ TEST_F(StripPlaying, HotKeyStepsAndTheirLimits) {
   EXPECT_EQ(window->Player()->State(), PlayerState::Paused);
 }
 
+// A hot key that the system posts amid the notifications of the window's own
+// work (an opening: the play button disabled, then enabled again) acts
+// after them, on the window as that work left it.
+TEST_F(StripPlaying, AHotKeyAmidTheWindowsOwnNotificationsActsAfterThem) {
+  HWND main = window->Handle();
+  ::PostMessageW(main, WM_PLAYERNOTIFY, 0, pnOpening);
+  ::PostMessageW(window->HotKeys().Key(L"HotKeyStartStop")->ReceiverWindow(), WM_HOTKEY, 0,
+                 MAKELPARAM(MOD_CONTROL, VK_SPACE));
+  ::PostMessageW(main, WM_PLAYERNOTIFY, 0, pnOpened);
+  Pump();
+  EXPECT_EQ(window->Player()->State(), PlayerState::Running);
+}
+
 TEST_F(StripPlaying, TheKnobStopsAtBothEndsOfTheGroove) {
   Click(app::idPlay);
   RECT groove, knob;
