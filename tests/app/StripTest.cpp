@@ -242,17 +242,10 @@ TEST_F(Strip, PlayCancelsAPendingDelayedStart) {
   kestrel::Settings.Time3 = 2.0 / 86400.0;
   UseList({Recording(recs, L"a.mp3", L"speechrec.mp3"), Recording(recs, L"b.mp3", L"speechrec.mp3")});
   MakeWindow();
-  // The play button is clicked 300 ms into the wait.
-  static HWND s_main;
-  s_main = window->Handle();
-  const UINT_PTR timer = ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    ::PostMessageW(s_main, WM_COMMAND, MAKEWPARAM(app::idPlay, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(s_main, app::idPlay)));
-  });
   Click(app::idNext);
-  EXPECT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Running; }, 1500ms));
-  ::KillTimer(nullptr, timer);
+  ASSERT_TRUE(window->DelayedStart().Pending());
+  Click(app::idPlay);
+  EXPECT_EQ(window->Player()->State(), PlayerState::Running);
   Pump(2500ms);  // past the end of the wait
   EXPECT_EQ(window->Player()->FileName(), recs.file(L"b.mp3"));
   EXPECT_EQ(window->Player()->State(), PlayerState::Running);
