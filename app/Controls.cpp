@@ -198,54 +198,37 @@ void Hints::Create(HWND owner, int showMilliseconds) {
                            reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(owner, GWLP_HINSTANCE)), nullptr);
   ::SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, showMilliseconds);
   ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 400);
-  for (const auto& [control, text] : waiting_)
-    if (::IsWindow(control)) AddOrUpdate(control, text);
-  waiting_.clear();
+  std::erase_if(texts_, [](const auto& t) { return !::IsWindow(t.first); });
+  for (const auto& [control, text] : texts_) Tell(control, text, false);
 }
 
 void Hints::Set(HWND control, const std::wstring& text) {
   if (!control) return;
-  if (tip_) {
-    AddOrUpdate(control, text);
-    return;
-  }
-  for (auto& [known, had] : waiting_)
-    if (known == control) {
-      had = text;
-      return;
-    }
-  waiting_.emplace_back(control, text);
+  auto known = std::find_if(texts_.begin(), texts_.end(), [control](const auto& t) { return t.first == control; });
+  const bool added = known != texts_.end();
+  if (added)
+    known->second = text;
+  else
+    texts_.emplace_back(control, text);
+  if (tip_) Tell(control, text, added);
 }
 
-void Hints::AddOrUpdate(HWND control, const std::wstring& text) {
+// A recording's name can be thousands of characters long: nothing here
+// copies the tooltip's text into a buffer of ours.
+void Hints::Tell(HWND control, const std::wstring& text, bool added) {
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof(ti);
   ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   ti.hwnd = owner_;
   ti.uId = reinterpret_cast<UINT_PTR>(control);
-  wchar_t scratch[1024];
-  TTTOOLINFOW probe = ti;
-  probe.lpszText = scratch;  // the query copies the current text here
-  bool known = ::SendMessageW(tip_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&probe));
   ti.lpszText = const_cast<wchar_t*>(text.c_str());
-  ::SendMessageW(tip_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  ::SendMessageW(tip_, added ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 std::wstring Hints::Get(HWND control) const {
-  if (!control) return {};
-  if (!tip_) {
-    for (const auto& [known, text] : waiting_)
-      if (known == control) return text;
-    return {};
-  }
-  wchar_t buf[1024] = L"";
-  TTTOOLINFOW ti{};
-  ti.cbSize = sizeof(ti);
-  ti.hwnd = owner_;
-  ti.uId = reinterpret_cast<UINT_PTR>(control);
-  ti.lpszText = buf;
-  ::SendMessageW(tip_, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&ti));
-  return buf;
+  for (const auto& [known, text] : texts_)
+    if (known == control) return text;
+  return {};
 }
 
 std::wstring WindowText(HWND hwnd) {

@@ -46,7 +46,8 @@ inline RECT Rect(int left, int top, int width, int height) { return RECT{left, t
 
 // The hints of all controls: one tooltip window per top-level window. The
 // tooltip window itself may come after the controls (once the window is
-// shown): the hints set before are kept and handed to it then.
+// shown): the hints set before are handed to it then. The texts are kept
+// here, of any length; the tooltip is only told them, never asked back.
 class Hints {
 public:
   void Create(HWND owner, int showMilliseconds);
@@ -55,11 +56,11 @@ public:
   HWND Window() const { return tip_; }
 
 private:
-  void AddOrUpdate(HWND control, const std::wstring& text);
+  void Tell(HWND control, const std::wstring& text, bool added);
 
   HWND tip_ = nullptr;
   HWND owner_ = nullptr;
-  std::vector<std::pair<HWND, std::wstring>> waiting_;
+  std::vector<std::pair<HWND, std::wstring>> texts_;
 };
 
 // Text of a window, as GetWindowTextW gives it.

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "base/ModalScope.h"
+
 namespace win {
 namespace {
 
@@ -65,7 +67,7 @@ bool TDialog::Create(HWND owner) {
 }
 
 int TDialog::ShowModal(HWND owner) {
-  if (modal_) return IDCANCEL;  // already up: a second loop would nest
+  if (modal_ || ModalScope::Ending()) return IDCANCEL;  // already up: a second loop would nest
   if (!Create(owner)) return IDCANCEL;
   if (owner != owner_) {
     owner_ = owner;
@@ -83,7 +85,10 @@ int TDialog::ShowModal(HWND owner) {
   if (HWND focus = InitialFocus()) ::SetFocus(focus);
   modal_ = true;
   MSG m{};
-  while (modal_ && ::GetMessageW(&m, nullptr, 0, 0) > 0) Dispatch(m);
+  {
+    ModalScope scope([this] { EndAsCancelled(); });
+    while (modal_ && ::GetMessageW(&m, nullptr, 0, 0) > 0) Dispatch(m);
+  }
   // The program is ending: the loop outside ours must see the quit too.
   if (m.message == WM_QUIT && modal_) ::PostQuitMessage(static_cast<int>(m.wParam));
   modal_ = false;
@@ -125,16 +130,9 @@ void TDialog::Dispatch(const MSG& m) {
   }
 }
 
-bool TDialog::ProcessMessages() {
-  MSG m;
-  while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) {
-      ::PostQuitMessage(static_cast<int>(m.wParam));
-      return false;
-    }
-    Dispatch(m);
-  }
-  return true;
+void TDialog::EndAsCancelled() {
+  OnCancel();
+  if (modal_) EndModal(IDCANCEL);
 }
 
 bool TDialog::IsOwnKey(const MSG& m) const {

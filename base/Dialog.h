@@ -73,7 +73,9 @@ public:
   // ShowModal; false when the window could not be made.
   bool Create(HWND owner);
   // Shows the dialog modally over `owner` (disabled meanwhile) and returns
-  // the result given to EndModal; IDCANCEL when it could not be shown.
+  // the result given to EndModal; IDCANCEL when it could not be shown, or
+  // when the program is closing (win::ModalScope), which ends it as by its
+  // Cancel.
   int ShowModal(HWND owner);
   // Ends the modal loop; the dialog is hidden, not destroyed.
   void EndModal(int result);
@@ -91,12 +93,6 @@ public:
   std::wstring HintOf(HWND control) const;
   std::wstring Hint(int id) const { return HintOf(Item(id)); }
 
-  // Runs the messages already waiting, with the dialog's Enter and Esc, as
-  // the modal loop would: for long work inside a handler that must let a
-  // Stop click or a repaint through. False when the thread is to quit (the
-  // quit is left for the loop that owns the thread).
-  bool ProcessMessages();
-
 protected:
   // Once, after the controls were made.
   virtual void OnCreate() {}
@@ -108,6 +104,9 @@ protected:
   virtual void OnCancel() { EndModal(IDCANCEL); }
   // The title bar's close button.
   virtual void OnClose() { OnCancel(); }
+  // The program is closing: the dialog ends as by its Cancel, and ends
+  // whatever that does.
+  virtual void EndAsCancelled();
   // Where the dialog appears; by default as its template says.
   virtual void Place();
   // The control that takes the focus when shown: the first tab stop.

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/ModalScope.h"
 #include "base/QuestionBox.h"
 #include "base/Text.h"
 #include "core/KestrelUtils.h"
@@ -37,6 +38,9 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter) {
 }
 
 int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type) {
+  // A box asked for while the program closes is answered as by Esc.
+  if (win::ModalScope::Ending()) return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
+  win::ModalScope scope;
   if (Presenter()) return Presenter()(owner, text, caption, type);
   std::wstring t(text), c(caption);
   return win::SystemMessageBox(owner, t.c_str(), c.c_str(), type);
@@ -119,11 +123,11 @@ void ErrSyntax(int line) {
   EndProgram();
 }
 
-void ErrArrayAlloc() {
+void ErrArrayAlloc(bool stop) {
   Inform(BoxKind::Error,
          L"Error allocating memory for an array.\rThe task was not completed succesfuly, it may have caused some "
          L"complications.");
-  EndProgram();
+  if (stop) EndProgram();
 }
 
 void WarnRegistry() { Inform(BoxKind::Warning, L"Could't create or open a registry key!"); }

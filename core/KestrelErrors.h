@@ -17,6 +17,7 @@ using MessagePresenter = std::function<int(HWND owner, std::wstring_view text, s
 
 // Installs a presenter (an empty one restores the system box); returns the old one.
 MessagePresenter SetMessagePresenter(MessagePresenter presenter);
+// A modal box (win::ModalScope), shown by the presenter when there is one.
 int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type);
 
 // Ends the process with exit code 0. A test may install a handler that throws
@@ -45,7 +46,9 @@ void WarnNetworkPath(std::wstring_view path);
 void WarnLayoutIndex();
 void WarnIllegalSongs(std::wstring_view path, int count);
 void ErrSyntax(int line);
-void ErrArrayAlloc();
+// An array could not grow. At start-up (stop) the program ends; while the
+// window runs the caller reports the failure and goes on without the entry.
+void ErrArrayAlloc(bool stop);
 void WarnRegistry();
 void ErrWriteFile(std::wstring_view path);
 void WarnSongGone(std::wstring_view artist, std::wstring_view title);

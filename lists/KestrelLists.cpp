@@ -132,7 +132,8 @@ int AddArtist(ArtistTable& table, const std::wstring& name) {
   try {
     table.Artists.push_back(artist{name, {}, 0});
   } catch (const std::bad_alloc&) {
-    ErrArrayAlloc();
+    ErrArrayAlloc(false);
+    return -1;
   }
   ++table.Count;
   if (static_cast<int>(table.Artists.size()) != table.Count) return -1;
@@ -146,7 +147,8 @@ int AddSongToArtist(ArtistTable& table, int artistIndex, const std::wstring& tit
   try {
     a.Songs.push_back(song{number, title, path});
   } catch (const std::bad_alloc&) {
-    ErrArrayAlloc();
+    ErrArrayAlloc(false);
+    return -1;
   }
   ++a.Count;
   if (static_cast<int>(a.Songs.size()) != a.Count) return -1;

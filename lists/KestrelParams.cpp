@@ -127,7 +127,7 @@ int AddList(std::wstring_view entry) {
   try {
     Lists.push_back(list{path, name, ExtractFilePath(path)});
   } catch (const std::bad_alloc&) {
-    ErrArrayAlloc();
+    ErrArrayAlloc(true);
   }
   return static_cast<int>(Lists.size()) - 1;
 }

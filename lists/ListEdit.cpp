@@ -50,7 +50,8 @@ bool ReplaceSongInListFile(std::wstring_view oldPath, std::wstring_view newPath)
         kept.emplace_back(newPath);
     }
   } catch (const std::bad_alloc&) {
-    ErrArrayAlloc();
+    ErrArrayAlloc(false);  // the list file stays as it was
+    return false;
   }
   // The list file is replaced only by a complete copy: a failure here keeps
   // the old lines and has been shown.

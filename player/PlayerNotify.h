@@ -1,5 +1,5 @@
 // The message by which the player tells its owner window about every change of
-// its state. The player sends its own codes synchronously; the framework posts
+// its state. The player posts its own codes in order; the framework posts
 // pnGraphEvent when a graph event is waiting. The code is in the long
 // parameter; the word parameter is 0.
 #pragma once

@@ -68,7 +68,8 @@ TPlayer::~TPlayer() {
   renderer_.Reset();
 }
 
-void TPlayer::Notify(LPARAM code) { ::SendMessageW(notifyWindow_, WM_PLAYERNOTIFY, 0, code); }
+// Posted: the owner reacts once the call is back, never inside it.
+void TPlayer::Notify(LPARAM code) { ::PostMessageW(notifyWindow_, WM_PLAYERNOTIFY, 0, code); }
 
 void TPlayer::StopGraph() { CheckResult(control_->Stop()); }
 

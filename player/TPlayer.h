@@ -4,8 +4,8 @@
 // Everything runs on the caller's thread (COM initialised, InitPlayerModule)
 // and returns only when the graph has reached the requested state. Failures
 // raise PlayerError, each announced by its notification first. The player's
-// notifications are sent synchronously: the owner's handler must not call
-// back into an operation that is in progress.
+// notifications are posted, in the order of the changes: the owner reacts
+// to them after the call has returned, and may call the player again then.
 #pragma once
 
 #include "player/DShow.h"

@@ -5,6 +5,7 @@
 #include "base/Text.h"
 #include "services/ShellItems.h"
 #include "base/LateLoad.h"
+#include "base/ModalScope.h"
 
 namespace services {
 
@@ -42,7 +43,7 @@ TFolderDialog::~TFolderDialog() {
 }
 
 bool TFolderDialog::Execute() {
-  if (session_) return false;  // already showing
+  if (session_ || win::ModalScope::Ending()) return false;  // already showing, or the program closes
   win::ComScope com;
   Session session{this};
   session_ = &session;
@@ -62,7 +63,11 @@ bool TFolderDialog::Execute() {
 
   // A copy: the owner may replace or free the component while it runs.
   const BrowseFunction browse = browse_;
-  win::ItemIdList chosen(browse ? browse(info) : late::SHBrowseForFolderW(&info));
+  win::ItemIdList chosen;
+  {
+    win::ModalScope modal;
+    chosen.reset(browse ? browse(info) : late::SHBrowseForFolderW(&info));
+  }
   if (!session.dialog) return false;  // the component went while the dialog ran
   session_ = nullptr;
   selection_.reset();

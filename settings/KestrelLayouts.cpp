@@ -55,7 +55,8 @@ int AddLayout(VisibilityMask mask, std::wstring name) {
   try {
     Layouts.push_back(Layout{std::move(name), mask});
   } catch (const std::bad_alloc&) {
-    ErrArrayAlloc();
+    ErrArrayAlloc(false);
+    return -1;
   }
   return static_cast<int>(Layouts.size()) - 1;
 }

@@ -1,5 +1,8 @@
 #include "settings/KestrelSettings.h"
 
+#include <optional>
+#include <variant>
+
 #include "core/KestrelErrors.h"
 #include "core/globals.h"
 #include "settings/KestrelLayouts.h"
@@ -10,46 +13,84 @@
 namespace kestrel {
 namespace {
 
-void ReadBool(ValueReader& key, const wchar_t* name, bool& field) {
-  if (auto v = key.Dword(name)) field = *v != 0;
-}
+// An enable flag with its time text, stored as a pair ("EnableTime3" and
+// "Time3"); the time is held in 100-ns units or in days.
+struct TimePair {
+  const wchar_t* timeName;
+  std::variant<long long TSettings::*, double TSettings::*> time;
+  const wchar_t* defaultText;
+  int text;  // which of the dialog's time texts it is saved from: 0 "Time3", 1 "Time1"
+};
 
-void ReadTimeUnits(ValueReader& key, const wchar_t* name, long long& field) {
-  long long units = 0;
-  if (auto t = key.String(name); t && TryTimeStrToUnits(*t, units)) field = units;
-}
+// One setting: its value name, its member of the record (whose default the
+// record's own initialiser gives) and so its kind: a flag, a small count, a
+// text, or a flag with its time.
+struct SettingRow {
+  const wchar_t* name;
+  std::variant<bool TSettings::*, uint8_t TSettings::*, std::wstring TSettings::*> member;
+  std::optional<TimePair> time;  // for a flag that enables a time
+};
 
-void ReadTimeDays(ValueReader& key, const wchar_t* name, double& field) {
+// In the order of storing; reading follows the same order.
+const SettingRow kSettingRows[] = {
+    {L"Minimized", &TSettings::Minimized, {}},
+    {L"AlwaysTop", &TSettings::AlwaysTop, {}},
+    {L"LoadFromCD", &TSettings::LoadFromCD, {}},
+    {L"EnableTime3", &TSettings::EnableTime3, TimePair{L"Time3", &TSettings::Time3, kDefaultTime3, 0}},
+    {L"PlaySelected", &TSettings::PlaySelected, {}},
+    {L"SelNextSong", &TSettings::SelNextSong, {}},
+    {L"SelNextList", &TSettings::SelNextList, {}},
+    {L"IncludeExisting", &TSettings::IncludeExisting, {}},
+    {L"Sort", &TSettings::Sort, {}},
+    {L"Group", &TSettings::Group, {}},
+    {L"EnableRandom", &TSettings::EnableRandom, {}},
+    {L"RandomTimes", &TSettings::RandomTimes, {}},
+    {L"EnableTime1", &TSettings::EnableTime1, TimePair{L"Time1", &TSettings::Time1, kDefaultTime1, 1}},
+    {L"ErrPlaytime", &TSettings::ErrPlaytime, {}},
+    {L"ErrUnexisting", &TSettings::ErrUnexisting, {}},
+    {L"BrowseUnexisting", &TSettings::BrowseUnexisting, {}},
+    {L"BrowseBackup", &TSettings::BrowseBackup, {}},
+    {L"DeviceName", &TSettings::DeviceName, {}},
+    {L"ForceDevice", &TSettings::ForceDevice, {}},
+    {L"DeviceVolume", &TSettings::DeviceVolume, {}},
+};
+
+template <typename... F>
+struct Overloaded : F... {
+  using F::operator()...;
+};
+template <typename... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+void ReadRow(ValueReader& key, const SettingRow& row, TSettings& s) {
+  std::visit(Overloaded{
+                 [&](bool TSettings::*m) {
+                   if (auto v = key.Dword(row.name)) s.*m = *v != 0;
+                 },
+                 [&](uint8_t TSettings::*m) {
+                   if (auto v = key.Dword(row.name); v && *v <= 255) s.*m = static_cast<uint8_t>(*v);
+                 },
+                 [&](std::wstring TSettings::*m) {
+                   if (auto v = key.String(row.name)) s.*m = *v;
+                 },
+             },
+             row.member);
+  if (!row.time) return;
   long long units = 0;
-  if (auto t = key.String(name); t && TryTimeStrToUnits(*t, units)) field = UnitsToDays(units);
+  auto text = key.String(row.time->timeName);
+  if (!text || !TryTimeStrToUnits(*text, units)) return;
+  std::visit(Overloaded{
+                 [&](long long TSettings::*m) { s.*m = units; },
+                 [&](double TSettings::*m) { s.*m = UnitsToDays(units); },
+             },
+             row.time->time);
 }
 
 // False after a registry error; the fields read before it keep their values.
 bool ReadAll(HKEY handle) {
   ValueReader key(handle);
   TSettings& s = Settings;
-  ReadBool(key, L"Minimized", s.Minimized);
-  ReadBool(key, L"AlwaysTop", s.AlwaysTop);
-  ReadBool(key, L"LoadFromCD", s.LoadFromCD);
-  ReadBool(key, L"PlaySelected", s.PlaySelected);
-  ReadBool(key, L"SelNextSong", s.SelNextSong);
-  ReadBool(key, L"SelNextList", s.SelNextList);
-  ReadBool(key, L"IncludeExisting", s.IncludeExisting);
-  ReadBool(key, L"Sort", s.Sort);
-  ReadBool(key, L"Group", s.Group);
-  ReadBool(key, L"EnableRandom", s.EnableRandom);
-  if (auto v = key.Dword(L"RandomTimes"); v && *v <= 255) s.RandomTimes = static_cast<uint8_t>(*v);
-  ReadBool(key, L"EnableTime1", s.EnableTime1);
-  ReadTimeUnits(key, L"Time1", s.Time1);
-  ReadBool(key, L"EnableTime3", s.EnableTime3);
-  ReadTimeDays(key, L"Time3", s.Time3);
-  ReadBool(key, L"ErrPlaytime", s.ErrPlaytime);
-  ReadBool(key, L"ErrUnexisting", s.ErrUnexisting);
-  ReadBool(key, L"BrowseUnexisting", s.BrowseUnexisting);
-  ReadBool(key, L"BrowseBackup", s.BrowseBackup);
-  if (auto v = key.String(L"DeviceName")) s.DeviceName = *v;
-  ReadBool(key, L"ForceDevice", s.ForceDevice);
-  ReadBool(key, L"DeviceVolume", s.DeviceVolume);
+  for (const SettingRow& row : kSettingRows) ReadRow(key, row, s);
   if (auto v = key.Dword(L"Speed"); v && IsValidSpeed(*v)) s.Speed = static_cast<int>(*v);
   ReadTypingSettings(key, s);
   ReadPedalSettings(key, s);
@@ -201,29 +242,32 @@ bool SaveSettings(const TSettings& v, std::wstring_view time3Text, std::wstring_
   HKEY k = key.get();
   const TSettings d;
   TSettings& s = Settings;
-  bool ok = StoreBoolSetting(k, L"Minimized", v.Minimized, d.Minimized, s.Minimized) &&
-            StoreBoolSetting(k, L"AlwaysTop", v.AlwaysTop, d.AlwaysTop, s.AlwaysTop) &&
-            StoreBoolSetting(k, L"LoadFromCD", v.LoadFromCD, d.LoadFromCD, s.LoadFromCD) &&
-            StoreTimeSetting(k, L"Time3", time3Text, L"EnableTime3", v.EnableTime3, s.EnableTime3, d.EnableTime3,
-                             s.Time3, kDefaultTime3) &&
-            StoreBoolSetting(k, L"PlaySelected", v.PlaySelected, d.PlaySelected, s.PlaySelected) &&
-            StoreBoolSetting(k, L"SelNextSong", v.SelNextSong, d.SelNextSong, s.SelNextSong) &&
-            StoreBoolSetting(k, L"SelNextList", v.SelNextList, d.SelNextList, s.SelNextList) &&
-            StoreBoolSetting(k, L"IncludeExisting", v.IncludeExisting, d.IncludeExisting, s.IncludeExisting) &&
-            StoreBoolSetting(k, L"Sort", v.Sort, d.Sort, s.Sort) &&
-            StoreBoolSetting(k, L"Group", v.Group, d.Group, s.Group) &&
-            StoreBoolSetting(k, L"EnableRandom", v.EnableRandom, d.EnableRandom, s.EnableRandom) &&
-            StoreIntegerSetting(k, L"RandomTimes", v.RandomTimes, d.RandomTimes, s.RandomTimes) &&
-            StoreTimeSetting(k, L"Time1", time1Text, L"EnableTime1", v.EnableTime1, s.EnableTime1, d.EnableTime1,
-                             s.Time1, kDefaultTime1) &&
-            StoreBoolSetting(k, L"ErrPlaytime", v.ErrPlaytime, d.ErrPlaytime, s.ErrPlaytime) &&
-            StoreBoolSetting(k, L"ErrUnexisting", v.ErrUnexisting, d.ErrUnexisting, s.ErrUnexisting) &&
-            StoreBoolSetting(k, L"BrowseUnexisting", v.BrowseUnexisting, d.BrowseUnexisting, s.BrowseUnexisting) &&
-            StoreBoolSetting(k, L"BrowseBackup", v.BrowseBackup, d.BrowseBackup, s.BrowseBackup) &&
-            StoreStringSetting(k, L"DeviceName", v.DeviceName, d.DeviceName, s.DeviceName) &&
-            StoreBoolSetting(k, L"ForceDevice", v.ForceDevice, d.ForceDevice, s.ForceDevice) &&
-            StoreBoolSetting(k, L"DeviceVolume", v.DeviceVolume, d.DeviceVolume, s.DeviceVolume) &&
-            StoreTypingSettings(k, v) && StorePedalSettings(k, v);
+  const std::wstring_view timeTexts[] = {time3Text, time1Text};
+  auto store = [&](const SettingRow& row) {
+    const wchar_t* name = row.name;
+    if (row.time) {
+      const auto enabled = std::get<bool TSettings::*>(row.member);
+      auto storePair = [&](auto& time) {
+        return StoreTimeSetting(k, row.time->timeName, timeTexts[row.time->text], name, v.*enabled, s.*enabled,
+                                d.*enabled, time, row.time->defaultText);
+      };
+      return std::visit(Overloaded{
+                            [&](long long TSettings::*m) { return storePair(s.*m); },
+                            [&](double TSettings::*m) { return storePair(s.*m); },
+                        },
+                        row.time->time);
+    }
+    return std::visit(Overloaded{
+                          [&](bool TSettings::*m) { return StoreBoolSetting(k, name, v.*m, d.*m, s.*m); },
+                          [&](uint8_t TSettings::*m) { return StoreIntegerSetting(k, name, v.*m, d.*m, s.*m); },
+                          [&](std::wstring TSettings::*m) { return StoreStringSetting(k, name, v.*m, d.*m, s.*m); },
+                      },
+                      row.member);
+  };
+  bool ok = true;
+  for (const SettingRow& row : kSettingRows)
+    if (!(ok = store(row))) break;
+  ok = ok && StoreTypingSettings(k, v) && StorePedalSettings(k, v);
   DeleteKeyIfEmpty(k);
   return ok;
 }

@@ -9,7 +9,7 @@
 // copies of a recording for the runs and puts the old value back after.
 #include <windows.h>
 
-#include "app/MainWindow.h"
+#include "app/ControlIds.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -174,11 +174,11 @@ int main() {
     ticks.clear();
     // The interval is taken when playback starts.
     ::SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(app::idStop, BN_CLICKED), 0);
-    window.SetMillisMode(true, true);
+    window.Layout().SetMillisMode(true, true);
     ::SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(app::idPlay, BN_CLICKED), 0);
     PumpUntil([] { return false; }, 2.0, record);
     Timing("refresh timer while playing, 25 ms (milliseconds mode)", ticks, 25);
-    window.SetMillisMode(false, true);
+    window.Layout().SetMillisMode(false, true);
 
     // Hot key to position changed, paused in the middle of the recording.
     ::SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(app::idPlay, BN_CLICKED), 0);  // pause

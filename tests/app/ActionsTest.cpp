@@ -76,8 +76,8 @@ protected:
                                             reinterpret_cast<LPARAM>(title.c_str())));
     ASSERT_GE(i, 0) << text::ToAnsi(title);
     ::SendMessageW(combo, CB_SETCURSEL, i, 0);
-    window->cmbSongsClick();
-    window->cmbSongsChange();
+    window->Recordings().cmbSongsClick();
+    window->Recordings().cmbSongsChange();
   }
 
   mapi_double::State* client = nullptr;
@@ -142,7 +142,7 @@ TEST_F(Actions, TheAboutBoxFromTheStripShowsItsTextsAndClosesByOkEnterAndEsc) {
     AboutSeen seen;
     // Fails the test when the box is still open after the script.
     DialogDriver::Run([&] { Click(app::SpeedButton7); }, ReadAbout(seen, closer), 5s);
-    EXPECT_FALSE(::IsWindowVisible(window->FAbout().Handle())) << static_cast<int>(closer);
+    EXPECT_FALSE(::IsWindowVisible(window->Actions().FAbout().Handle())) << static_cast<int>(closer);
     if (closer != Closer::Click) continue;
     EXPECT_EQ(seen.caption, L"O programe ");
     EXPECT_EQ(seen.name, L"Program Vocorder");
@@ -175,7 +175,7 @@ TEST_F(Actions, TheRecordingWindowsAboutButtonShowsTheBoxAtItsTop) {
   EXPECT_EQ(seen.name, L"Program Vocorder");
   EXPECT_EQ(seen.rect.top, rec.top);
   EXPECT_NEAR((seen.rect.left + seen.rect.right) / 2, (rec.left + rec.right) / 2, 1);
-  EXPECT_FALSE(::IsWindowVisible(window->FRecMpeg()->Handle()));
+  EXPECT_FALSE(::IsWindowVisible(window->Actions().FRecMpeg()->Handle()));
 }
 
 TEST_F(Actions, TheExitButtonClosesTheProgram) {

@@ -29,23 +29,23 @@ TEST_F(MainWindow, StartsAsTheDesignedStripWithTheFirstFolderSelected) {
   RECT client;
   ::GetClientRect(h, &client);
   EXPECT_EQ(client.bottom, 65);
-  EXPECT_EQ(window->GetVisibilityMask(), kestrel::DefaultVisibilityMask);
+  EXPECT_EQ(window->Layout().GetVisibilityMask(), kestrel::DefaultVisibilityMask);
 
   std::wstring folder = recs.path().filename().wstring();
   EXPECT_EQ(app::WindowText(h), folder);
   EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"a", L"b"}));
   EXPECT_EQ(Selected(app::cmbSongs), 0);
   EXPECT_FALSE(::IsWindowEnabled(window->Control(app::idStop)));
-  EXPECT_EQ(window->HintOf(app::idPlay), L"Play ");
-  EXPECT_EQ(window->HintOf(app::idChangeList), L"Reload List From The File (F6)");
-  EXPECT_EQ(window->HintOf(app::idGroup), L"Ungroup Songs From Their Artist (F7)");
-  EXPECT_EQ(window->FolderPathText(), recs.dir());
+  EXPECT_EQ(window->Strip().Hint(app::idPlay), L"Play ");
+  EXPECT_EQ(window->Strip().Hint(app::idChangeList), L"Reload List From The File (F6)");
+  EXPECT_EQ(window->Strip().Hint(app::idGroup), L"Ungroup Songs From Their Artist (F7)");
+  EXPECT_EQ(window->Folders().FolderPath(), recs.dir());
   // Selecting with "PlaySelected" opened the first recording and left it
   // stopped at its start with its length shown.
   EXPECT_EQ(window->Player()->FileName(), recs.file(L"a.mp3"));
   EXPECT_EQ(Text(app::idTime1), L"00:00:00");
   EXPECT_EQ(Text(app::idTime2), L"00:00:02");
-  EXPECT_EQ(window->PlayGlyphValue(), 0);
+  EXPECT_EQ(window->Strip().PlayGlyph(), 0);
   EXPECT_TRUE(seam.boxes.empty()) << (seam.boxes.empty() ? "" : text::ToAnsi(seam.boxes[0].text));
 }
 
@@ -74,7 +74,7 @@ TEST_F(MainWindow, LabelsShowWholeInTheStripsFont) {
   for (int id : {app::Label3, app::idTime1, app::LAB, app::idTime2, app::Label1, app::idTimeEdit2a,
                  app::idTimeEdit2d, app::idTime2Sep1})
     fits(id);
-  window->SetMillisMode(true, true);
+  window->Layout().SetMillisMode(true, true);
   EXPECT_EQ(Text(app::idTime2), L"00:00:00:000");
   fits(app::idTime1);
   fits(app::idTime2);
@@ -93,15 +93,15 @@ TEST_F(MainWindow, PlaysToTheEndAndReturnsToThePlayPicture) {
   UseList({Recording(recs, L"a.mp3")});
   MakeWindow();
   Click(app::idPlay);
-  EXPECT_EQ(window->PlayGlyphValue(), 3);  // the play button's own action: blue pause
+  EXPECT_EQ(window->Strip().PlayGlyph(), 3);  // the play button's own action: blue pause
   EXPECT_TRUE(::IsWindowEnabled(window->Control(app::idStop)));
-  EXPECT_EQ(window->TimerInterval(), 100u);
-  EXPECT_TRUE(window->IsBarPolling());
+  EXPECT_EQ(window->Strip().RefreshInterval(), 100u);
+  EXPECT_TRUE(window->Bar().Polling());
   ASSERT_TRUE(PumpUntil([&] { return Text(app::idTime1) != L"00:00:00"; }, 5s));
   ASSERT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Stopped; }, 10s));
-  EXPECT_EQ(window->PlayGlyphValue(), 0);
-  EXPECT_EQ(window->TimerInterval(), 100u);
-  EXPECT_FALSE(window->IsBarPolling());
+  EXPECT_EQ(window->Strip().PlayGlyph(), 0);
+  EXPECT_EQ(window->Strip().RefreshInterval(), 100u);
+  EXPECT_FALSE(window->Bar().Polling());
   EXPECT_EQ(Text(app::idTime1), L"00:00:00");
   EXPECT_FALSE(::IsWindowEnabled(window->Control(app::idStop)));
 }
@@ -115,10 +115,10 @@ TEST_F(MainWindow, PauseAndStop) {
   ASSERT_EQ(window->Player()->State(), PlayerState::Running);
   Click(app::idPlay);
   EXPECT_EQ(window->Player()->State(), PlayerState::Paused);
-  EXPECT_EQ(window->PlayGlyphValue(), 1);
+  EXPECT_EQ(window->Strip().PlayGlyph(), 1);
   Click(app::idStop);
   EXPECT_EQ(window->Player()->State(), PlayerState::Stopped);
-  EXPECT_EQ(window->PlayGlyphValue(), 0);
+  EXPECT_EQ(window->Strip().PlayGlyph(), 0);
   EXPECT_EQ(window->Player()->GetPosition(), 0);
 }
 
@@ -226,7 +226,7 @@ TEST_F(MainWindow, AnEmptyListLoadsTheDocumentsFolder) {
   Recording(docs, L"other.wav");
   MakeWindow();
   EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"memo"}));
-  EXPECT_EQ(window->FolderPathText(), docs.dir());
+  EXPECT_EQ(window->Folders().FolderPath(), docs.dir());
   EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), text::ToAnsi(docs.file(L"memo.mp3")) + "\r\n");
   EXPECT_EQ(app::WindowText(window->Handle()), docs.path().filename().wstring());
   reg::UserStore store;
@@ -240,10 +240,10 @@ TEST_F(MainWindow, TheFolderBrowserMakesAFoldersRecordingsTheList) {
   Recording(other, L"x.mp3");
   Recording(other, L"y.mp3");
   std::wstring chosen = other.path().wstring();
-  window->FD().SetBrowseFunction([&](BROWSEINFOW&) { return ::ILCreateFromPathW(chosen.c_str()); });
+  window->Folders().FD().SetBrowseFunction([&](BROWSEINFOW&) { return ::ILCreateFromPathW(chosen.c_str()); });
   Click(app::SpeedButton3);
   EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"x", L"y"}));
-  EXPECT_EQ(window->FolderPathText(), other.dir());
+  EXPECT_EQ(window->Folders().FolderPath(), other.dir());
   EXPECT_EQ(reg::UserStore().Read(L"Dir_MP3s"), chosen);
 
   // A folder without recordings: the message, and the list stays.
@@ -256,7 +256,7 @@ TEST_F(MainWindow, TheFolderBrowserMakesAFoldersRecordingsTheList) {
   EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), before);
 
   // Cancelling keeps the folder and the list.
-  window->FD().SetBrowseFunction([](BROWSEINFOW&) -> PIDLIST_ABSOLUTE { return nullptr; });
+  window->Folders().FD().SetBrowseFunction([](BROWSEINFOW&) -> PIDLIST_ABSOLUTE { return nullptr; });
   Click(app::SpeedButton3);
   EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"x", L"y"}));
   EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), before);
@@ -294,8 +294,11 @@ TEST_F(MainWindow, TheDelayedStartWaitsThenLoadsTheNextRecording) {
   MakeWindow();
   Click(app::idNext);
   EXPECT_EQ(Selected(app::cmbSongs), 1);
-  EXPECT_EQ(window->Player()->FileName(), recs.file(L"b.mp3"));
-  EXPECT_EQ(window->PlayGlyphValue(), 0);  // the pending marker is cleared again
+  EXPECT_EQ(window->Strip().PlayGlyph(), 1);  // the pending marker
+  EXPECT_NE(window->Player()->FileName(), recs.file(L"b.mp3")) << "loaded before the wait";
+  EXPECT_TRUE(PumpUntil([&] { return window->Player()->FileName() == recs.file(L"b.mp3"); }, 2s));
+  Pump();
+  EXPECT_EQ(window->Strip().PlayGlyph(), 0);  // the pending marker is cleared again
   EXPECT_FALSE(::IsWindowEnabled(window->Control(app::idNext)));
 }
 
@@ -310,7 +313,7 @@ TEST_F(MainWindow, AMissingRecordingMovesOnWhenNotReported) {
 
   kestrel::Settings.ErrUnexisting = true;
   ::SendMessageW(window->Control(app::cmbSongs), CB_SETCURSEL, 0, 0);
-  window->cmbSongsChange();
+  window->Recordings().cmbSongsChange();
   Click(app::idPlay);
   ASSERT_EQ(seam.boxes.size(), 1u);
   EXPECT_EQ(seam.last().text, L"Can not find the file,\r" + text::LowerAscii(recs.file(L"gone.mp3")));
@@ -337,7 +340,7 @@ TEST_F(MainWindow, BadRecordingsGiveAPlayerErrorAndTheWindowGoesOn) {
     seam.boxes.clear();
     seam.answers = {IDNO};  // no device settings now
     choose(i);
-    window->cmbSongsChange();
+    window->Recordings().cmbSongsChange();
     Click(app::idPlay);
     ASSERT_EQ(seam.boxes.size(), 1u) << i;
     EXPECT_EQ(seam.last().caption, L"Error");
@@ -346,7 +349,7 @@ TEST_F(MainWindow, BadRecordingsGiveAPlayerErrorAndTheWindowGoesOn) {
     EXPECT_TRUE(window->Player()->FileName().empty());  // closed on pnOpenFailed
   }
   choose(L"good");
-  window->cmbSongsChange();
+  window->Recordings().cmbSongsChange();
   Click(app::idPlay);
   EXPECT_EQ(window->Player()->State(), PlayerState::Running);
 }
@@ -367,17 +370,17 @@ TEST_F(MainWindow, TheStoredPositionIsKeptOnTheScreen) {
 
 TEST_F(MainWindow, LayoutsShowAndHideElements) {
   MakeWindow();
-  window->ApplyVisibilityMask(0x00003 | 0x00008 | 0x00080 | 0x00200);
+  window->Layout().ApplyVisibilityMask(0x00003 | 0x00008 | 0x00080 | 0x00200);
   EXPECT_FALSE(::IsWindowVisible(window->Control(app::idStop)));
   EXPECT_FALSE(::IsWindowVisible(window->Control(app::idTrackFrm)));
   EXPECT_FALSE(::IsWindowVisible(window->Control(app::idTimeSplit)));
-  EXPECT_TRUE(window->IsShowMillis());
+  EXPECT_TRUE(window->Readouts().ShowMillis());
   EXPECT_EQ(Text(app::idTime1), L"00:00:00:000");
-  EXPECT_EQ(window->GetVisibilityMask(), 0x00003u | 0x00008u | 0x00080u | 0x00200u);
-  window->ApplyVisibilityMask(kestrel::DefaultVisibilityMask);
+  EXPECT_EQ(window->Layout().GetVisibilityMask(), 0x00003u | 0x00008u | 0x00080u | 0x00200u);
+  window->Layout().ApplyVisibilityMask(kestrel::DefaultVisibilityMask);
   EXPECT_EQ(Text(app::idTime1), L"00:00:00");
   EXPECT_EQ(Text(app::idTime2), L"00:00:00");
-  EXPECT_EQ(window->GetVisibilityMask(), kestrel::DefaultVisibilityMask);
+  EXPECT_EQ(window->Layout().GetVisibilityMask(), kestrel::DefaultVisibilityMask);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include "base/Text.h"
 #include "core/SettingsRecord.h"
 #include "core/globals.h"
-#include "lists/DlgBrowseFile.h"
-#include "lists/DlgErrNoFile.h"
+#include "missing/DlgBrowseFile.h"
+#include "missing/DlgErrNoFile.h"
 #include "support/DialogDriver.h"
 
 using namespace std::chrono_literals;
@@ -53,6 +53,40 @@ TEST_F(MissingFileWindow, BrowseReplacesTheRecordingAndPlaysIt) {
   ASSERT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Running; }, 10s));
   EXPECT_EQ(window->Player()->FileName(), found);
   Click(app::idStop);
+}
+
+}  // namespace
+
+namespace {
+
+using PresenterSeam = ScopedSeam<&kestrel::SetMessagePresenter, kestrel::MessagePresenter>;
+
+// Ctrl+F5 while "remove this song?" is up reloads nothing under the
+// dialog (the list file has changed meanwhile), and Yes removes exactly
+// the line that was shown.
+TEST_F(MissingFileWindow, CtrlF5DuringTheRemoveQuestionRemovesTheLineThatWasShown) {
+  kestrel::Settings.BrowseUnexisting = true;
+  kestrel::Settings.PlaySelected = false;
+  const std::wstring gone = recs.file(L"gone.mp3"), kept = Recording(recs, L"kept.mp3");
+  const std::wstring added = Recording(recs, L"added.mp3");
+  UseList({gone, kept});
+  MakeWindow();
+  std::vector<std::wstring> shownUnderQuestion;
+  PresenterSeam question([&](HWND, std::wstring_view text, std::wstring_view, UINT) {
+    if (!text.starts_with(L"Do you accept to remove this song from the list?")) return IDOK;
+    WriteBytes(kestrel::Lists[0].Path, text::ToAnsi(added + L"\r\n" + gone + L"\r\n" + kept + L"\r\n"));
+    ::SendMessageW(window->HotKeys().Key(L"HotKeyRefresh")->ReceiverWindow(), WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL, VK_F5));
+    shownUnderQuestion = Items(app::cmbSongs);
+    return IDYES;
+  });
+  DialogDriver::Run([&] { Click(app::idPlay); },
+                    [&](DialogDriver& d) {
+                      EXPECT_EQ(d.Text(kestrel::form4::idFile), gone);
+                      d.Press(kestrel::form4::idRemove);
+                    });
+  EXPECT_EQ(shownUnderQuestion, (std::vector<std::wstring>{L"gone", L"kept"}));
+  EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), text::ToAnsi(added + L"\r\n" + kept + L"\r\n"));
+  EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"added", L"kept"}));
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST_F(RecordButton, TheRecordButtonRecordsSavesListsAndPlaysADictation) {
   HWND combo = window->Control(app::cmbSongs);
   ::SendMessageW(combo, CB_SETCURSEL, ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                       reinterpret_cast<LPARAM>(L"dictation")), 0);
-  window->cmbSongsChange();
+  window->Recordings().cmbSongsChange();
   Click(app::idPlay);
   ASSERT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Running; }, 10s));
   EXPECT_EQ(window->Player()->FileName(), recs.file(L"dictation.mp3"));

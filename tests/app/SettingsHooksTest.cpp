@@ -22,9 +22,9 @@ TEST_F(SettingsHooks, AFailedOpenAsksAndYesOpensTheDevicePage) {
   DialogDriver::Run([&] { Click(app::idPlay); },
                     [&](DialogDriver& d) {
                       EXPECT_EQ(d.Caption(), L"Vocorder - nastavenia");
-                      ASSERT_NE(window->Form2(), nullptr);
-                      EXPECT_EQ(window->Form2()->ActivePage(), TForm2::kDevicePage);
-                      EXPECT_TRUE(::IsWindowVisible(window->Form2()->Control(kestrel::form2::idDevices)));
+                      ASSERT_NE(window->Actions().Form2(), nullptr);
+                      EXPECT_EQ(window->Actions().Form2()->ActivePage(), TForm2::kDevicePage);
+                      EXPECT_TRUE(::IsWindowVisible(window->Actions().Form2()->Control(kestrel::form2::idDevices)));
                       d.Press(kestrel::form2::idCancel);
                     });
   ASSERT_EQ(seam.boxes.size(), 1u);
@@ -45,7 +45,7 @@ TEST_F(SettingsHooks, TheSettingsButtonStopsPlaybackFirst) {
                       EXPECT_EQ(window->Player()->State(), PlayerState::Stopped);
                       d.Key(VK_ESCAPE);
                     });
-  EXPECT_FALSE(::IsWindowVisible(window->Form2()->Handle()));
+  EXPECT_FALSE(::IsWindowVisible(window->Actions().Form2()->Handle()));
   EXPECT_TRUE(seam.boxes.empty());
 }
 

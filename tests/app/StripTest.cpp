@@ -117,35 +117,46 @@ TEST_F(StripPlaying, AClickOnTheFillSeeksPastTheMargin) {
 // Ctrl+Left steps back while paused and does nothing while stopped;
 // Ctrl+PageUp near the end stops at the frame width minus 5.
 TEST_F(StripPlaying, HotKeyStepsAndTheirLimits) {
-  auto keys = window->HotKeys();
-  window->HotKeyBackHotKey(*keys[1]);
+  window->HotKeys().HotKeyBackHotKey();
   EXPECT_EQ(Position(), 0);
   EXPECT_EQ(window->Player()->State(), PlayerState::Stopped);
 
   PlayPaused();
   SeekOnFrame(Width(frame) / 2);
   const int64_t middle = Position();
-  window->HotKeyBackHotKey(*keys[1]);
+  window->HotKeys().HotKeyBackHotKey();
   EXPECT_LT(Position(), middle);
 
   SeekOnFrame(Width(frame) - 20);
   ::KillTimer(window->Handle(), app::idTimer);
-  window->HotKeyForwardXHotKey(*keys[3]);
+  window->HotKeys().HotKeyForwardXHotKey();
   EXPECT_EQ(Width(bar), Width(frame) - 5);
   EXPECT_LT(Position(), window->Player()->Duration());
   EXPECT_EQ(window->Player()->State(), PlayerState::Paused);
 }
 
+// A hot key that the system posts amid the notifications of the window's own
+// work (an opening: the play button disabled, then enabled again) acts
+// after them, on the window as that work left it.
+TEST_F(StripPlaying, AHotKeyAmidTheWindowsOwnNotificationsActsAfterThem) {
+  HWND main = window->Handle();
+  ::PostMessageW(main, WM_PLAYERNOTIFY, 0, pnOpening);
+  ::PostMessageW(window->HotKeys().Key(L"HotKeyStartStop")->ReceiverWindow(), WM_HOTKEY, 0,
+                 MAKELPARAM(MOD_CONTROL, VK_SPACE));
+  ::PostMessageW(main, WM_PLAYERNOTIFY, 0, pnOpened);
+  Pump();
+  EXPECT_EQ(window->Player()->State(), PlayerState::Running);
+}
+
 TEST_F(StripPlaying, TheKnobStopsAtBothEndsOfTheGroove) {
   Click(app::idPlay);
-  auto keys = window->HotKeys();
   RECT groove, knob;
   ::GetWindowRect(window->Control(app::sldVolumeFrm), &groove);
-  for (int i = 0; i < 40; ++i) window->HotKeyVolDownHotKey(*keys[7]);
+  for (int i = 0; i < 40; ++i) window->HotKeys().HotKeyVolDownHotKey();
   Pump(300ms);  // the timer follows the volume
   ::GetWindowRect(window->Control(app::sldVolume), &knob);
   EXPECT_EQ(knob.bottom, groove.bottom);
-  for (int i = 0; i < 40; ++i) window->HotKeyVolUpHotKey(*keys[6]);
+  for (int i = 0; i < 40; ++i) window->HotKeys().HotKeyVolUpHotKey();
   Pump(300ms);
   ::GetWindowRect(window->Control(app::sldVolume), &knob);
   EXPECT_EQ(knob.top, groove.top);
@@ -158,15 +169,15 @@ TEST_F(StripPlaying, TheLengthLimitStopsPlayback) {
   Click(app::idPlay);
   ASSERT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Stopped; }, 3s));
   EXPECT_EQ(Text(app::idTime1), L"00:00:00");
-  EXPECT_EQ(window->PlayGlyphValue(), 0);
-  EXPECT_EQ(window->TimerInterval(), 100u);
+  EXPECT_EQ(window->Strip().PlayGlyph(), 0);
+  EXPECT_EQ(window->Strip().RefreshInterval(), 100u);
 }
 
 // The read-out is split into the editor's fields; the focused field is
 // grey; the milliseconds field follows the mode while the editor is open.
 TEST_F(Strip, ThePositionEditor) {
   MakeWindow();
-  ASSERT_TRUE(window->IsTimeSupported());
+  ASSERT_TRUE(window->Readouts().TimeSupported());
   HWND editor = window->Control(app::idTime2Frm);
   auto item = [&](int id) { return ::GetDlgItem(editor, id); };
   auto grey = [&](int id) {
@@ -180,7 +191,7 @@ TEST_F(Strip, ThePositionEditor) {
   MouseClick(window->Control(app::idTime1), 0);
   EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
 
-  window->SetMillisMode(true, true);
+  window->Layout().SetMillisMode(true, true);
   ::SetWindowTextW(window->Control(app::idTime1), L"00:01:23:456");
   MouseClick(window->Control(app::idTime1));
   ASSERT_TRUE(::IsWindowVisible(editor));
@@ -199,14 +210,14 @@ TEST_F(Strip, ThePositionEditor) {
 
   // From the milliseconds field, leaving the mode moves to the seconds.
   MouseClick(item(app::idTimeEdit2d));
-  window->SetMillisMode(false, true);
+  window->Layout().SetMillisMode(false, true);
   EXPECT_FALSE(::IsWindowVisible(item(app::idTimeEdit2d)));
   EXPECT_EQ(::GetFocus(), item(app::idTimeEdit2cCursor));
-  window->SetMillisMode(true, true);
+  window->Layout().SetMillisMode(true, true);
   EXPECT_TRUE(::IsWindowVisible(item(app::idTimeEdit2d)));
   EXPECT_EQ(::GetFocus(), item(app::idTimeEdit2dCursor));
   // Hiding the read-out closes the editor and the focus goes to the sink.
-  window->ApplyVisibilityMask(kestrel::DefaultVisibilityMask & ~0x80u);
+  window->Layout().ApplyVisibilityMask(kestrel::DefaultVisibilityMask & ~0x80u);
   EXPECT_FALSE(::IsWindowVisible(editor));
   EXPECT_EQ(::GetFocus(), window->Control(app::idNull));
 }
@@ -216,7 +227,7 @@ TEST_F(Strip, NextMovesOnIntoTheNextFolder) {
   UseList({Recording(recs, L"a.mp3"), Recording(other, L"x.mp3")});
   MakeWindow();
   ASSERT_EQ(Items(app::cmbArtists).size(), 2u);
-  EXPECT_EQ(window->TimerInterval(), 100u) << "the start-up stop sets the stopped interval";
+  EXPECT_EQ(window->Strip().RefreshInterval(), 100u) << "the start-up stop sets the stopped interval";
   EXPECT_EQ(app::WindowText(window->Handle()).find_first_of(L"\r\n"), std::wstring::npos);
   Click(app::idNext);
   EXPECT_EQ(Selected(app::cmbArtists), 1);
@@ -242,16 +253,14 @@ TEST_F(Strip, PlayCancelsAPendingDelayedStart) {
   kestrel::Settings.Time3 = 2.0 / 86400.0;
   UseList({Recording(recs, L"a.mp3", L"speechrec.mp3"), Recording(recs, L"b.mp3", L"speechrec.mp3")});
   MakeWindow();
-  // The play button is clicked 300 ms into the wait.
-  s_main = window->Handle();
-  const UINT_PTR timer = ::SetTimer(nullptr, 0, 300, ClickPlayLater);
-  const auto start = std::chrono::steady_clock::now();
   Click(app::idNext);
-  ::KillTimer(nullptr, timer);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+  ASSERT_TRUE(window->DelayedStart().Pending());
+  Click(app::idPlay);
+  EXPECT_EQ(window->Player()->State(), PlayerState::Running);
+  Pump(2500ms);  // past the end of the wait
   EXPECT_EQ(window->Player()->FileName(), recs.file(L"b.mp3"));
   EXPECT_EQ(window->Player()->State(), PlayerState::Running);
-  EXPECT_EQ(window->PlayGlyphValue(), 3);
+  EXPECT_EQ(window->Strip().PlayGlyph(), 3);
 }
 
 TEST_F(Strip, ClosingDuringADelayedStartEndsCleanly) {
@@ -283,9 +292,9 @@ TEST_F(Strip, EveryTextOfTheWindows) {
     std::wstring shown;
     const wchar_t* designed;
   };
-  HWND rec = window->FRecMpeg()->Handle();
+  HWND rec = window->Actions().FRecMpeg()->Handle();
   auto recText = [&](int id) { return app::WindowText(::GetDlgItem(rec, id)); };
-  const std::wstring editorHint = window->HintOf(app::idTime2Frm);
+  const std::wstring editorHint = window->Strip().Hint(app::idTime2Frm);
   const Row rows[] = {
       {"Label3", Text(app::Label3), L"Prehraté:"},
       {"idTime1", Text(app::idTime1), L"00:00:00"},
@@ -293,27 +302,27 @@ TEST_F(Strip, EveryTextOfTheWindows) {
       {"idTime2", Text(app::idTime2), L"00:00:00"},
       {"idTimeSplit", Text(app::idTimeSplit), L" "},
       {"Label1", Text(app::Label1), L"Zložka:"},
-      {"idPlay hint", window->HintOf(app::idPlay), L"Play "},
-      {"idStop hint", window->HintOf(app::idStop), L"Stop"},
-      {"SpeedButton1 hint", window->HintOf(app::SpeedButton1), L"Vzad"},
-      {"SpeedButton2 hint", window->HintOf(app::SpeedButton2), L"Vpred"},
-      {"SpeedButton3 hint", window->HintOf(app::SpeedButton3), L"Vybrať zložku so súbormi"},
-      {"SpeedButton4 hint", window->HintOf(app::SpeedButton4), L"Vložiť súbor s nahrávkou"},
-      {"SpeedButton5 hint", window->HintOf(app::SpeedButton5), L"Náhrávanie zvuku"},
-      {"SpeedButton8 hint", window->HintOf(app::SpeedButton8), L"Odoslať vybranú nahrávku E-Mailom"},
-      {"SpeedButton6 hint", window->HintOf(app::SpeedButton6), L"Nastavenia"},
-      {"SpeedButton7 hint", window->HintOf(app::SpeedButton7), L"O programe"},
-      {"btnKonec hint", window->HintOf(app::btnKonec), L"Ukončiť"},
-      {"idTime1 hint", window->HintOf(app::idTime1), L"Current Position (F9)"},
-      {"idTime2 hint", window->HintOf(app::idTime2), L"Song Length"},
-      {"sldVolume hint", window->HintOf(app::sldVolume), L"Volume"},
-      {"idPrev hint", window->HintOf(app::idPrev), L"Previous Song (Left)"},
-      {"idNext hint", window->HintOf(app::idNext), L"Next Song (Right)"},
-      {"idSettings hint", window->HintOf(app::idSettings), L"Edit Player Settings (F5)"},
-      {"idChangeList hint", window->HintOf(app::idChangeList), L"Reload List From The File (F6)"},
-      {"idSort hint", window->HintOf(app::idSort), L"Sort (F3)"},
-      {"idRandom hint", window->HintOf(app::idRandom), L"Randomize (F4)"},
-      {"idFind hint", window->HintOf(app::idFind), L"Search (F2)"},
+      {"idPlay hint", window->Strip().Hint(app::idPlay), L"Play "},
+      {"idStop hint", window->Strip().Hint(app::idStop), L"Stop"},
+      {"SpeedButton1 hint", window->Strip().Hint(app::SpeedButton1), L"Vzad"},
+      {"SpeedButton2 hint", window->Strip().Hint(app::SpeedButton2), L"Vpred"},
+      {"SpeedButton3 hint", window->Strip().Hint(app::SpeedButton3), L"Vybrať zložku so súbormi"},
+      {"SpeedButton4 hint", window->Strip().Hint(app::SpeedButton4), L"Vložiť súbor s nahrávkou"},
+      {"SpeedButton5 hint", window->Strip().Hint(app::SpeedButton5), L"Náhrávanie zvuku"},
+      {"SpeedButton8 hint", window->Strip().Hint(app::SpeedButton8), L"Odoslať vybranú nahrávku E-Mailom"},
+      {"SpeedButton6 hint", window->Strip().Hint(app::SpeedButton6), L"Nastavenia"},
+      {"SpeedButton7 hint", window->Strip().Hint(app::SpeedButton7), L"O programe"},
+      {"btnKonec hint", window->Strip().Hint(app::btnKonec), L"Ukončiť"},
+      {"idTime1 hint", window->Strip().Hint(app::idTime1), L"Current Position (F9)"},
+      {"idTime2 hint", window->Strip().Hint(app::idTime2), L"Song Length"},
+      {"sldVolume hint", window->Strip().Hint(app::sldVolume), L"Volume"},
+      {"idPrev hint", window->Strip().Hint(app::idPrev), L"Previous Song (Left)"},
+      {"idNext hint", window->Strip().Hint(app::idNext), L"Next Song (Right)"},
+      {"idSettings hint", window->Strip().Hint(app::idSettings), L"Edit Player Settings (F5)"},
+      {"idChangeList hint", window->Strip().Hint(app::idChangeList), L"Reload List From The File (F6)"},
+      {"idSort hint", window->Strip().Hint(app::idSort), L"Sort (F3)"},
+      {"idRandom hint", window->Strip().Hint(app::idRandom), L"Randomize (F4)"},
+      {"idFind hint", window->Strip().Hint(app::idFind), L"Search (F2)"},
       {"editor hint", editorHint, L"Press [Esc] to cancel time edit or press [Enter] to accept the new position"},
       {"TFRecMpeg caption", app::WindowText(rec), L"Záznam zvuku"},
       {"TFRecMpeg Label3", recText(TFRecMpeg::idLabel3), L"Sekúnd:"},

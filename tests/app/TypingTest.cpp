@@ -5,7 +5,7 @@
 
 #include "WindowFixture.h"
 #include "app/MediaTime.h"
-#include "services/DesktopDriver.h"
+#include "Desktop.h"
 #include "settings/KestrelSettings.h"
 
 using namespace std::chrono_literals;
@@ -48,14 +48,14 @@ TEST_F(Typing, TheTimeStampHotKeyTypesThePositionIntoTheFocusedProgram) {
   kestrel::Settings.PlaySelected = false;
   UseList({Recording(recs, L"a.mp3", L"longrec.mp3")});
   MakeWindow();
-  ASSERT_TRUE(window->StampHotKey()->Registered());
+  ASSERT_TRUE(window->HotKeys().Key(L"HotKeyTimeStamp")->Registered());
   Click(app::idPlay);
   window->Player()->SetPosition(3 * kSecond + kSecond / 2);
   Click(app::idPlay);
   ASSERT_EQ(window->Player()->State(), PlayerState::Paused);
   const int64_t at = window->Player()->GetPosition();
 
-  services_test::FocusedNotepad notepad;
+  desktop::FocusedNotepad notepad;
   ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
   HWND edit = ::FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
   ASSERT_TRUE(edit);
@@ -67,12 +67,12 @@ TEST_F(Typing, TheTimeStampHotKeyTypesThePositionIntoTheFocusedProgram) {
   };
   const std::wstring plain = app::FormatTimeStamp(at, true, false);
   EXPECT_EQ(plain, L"[00:00:03]");
-  ASSERT_TRUE(services_test::PressKeys("ctrl+Insert"));
+  ASSERT_TRUE(desktop::PressKeys("ctrl+Insert"));
   EXPECT_TRUE(PumpUntil([&] { return typed() == plain; }, 5s)) << "notepad holds \"" << typed().size() << "\" chars";
 
   // In milliseconds mode the stamp carries them, as the read-out does.
-  window->SetMillisMode(true, true);
-  ASSERT_TRUE(services_test::PressKeys("ctrl+Insert"));
+  window->Layout().SetMillisMode(true, true);
+  ASSERT_TRUE(desktop::PressKeys("ctrl+Insert"));
   const std::wstring both = plain + app::FormatTimeStamp(at, true, true);
   EXPECT_TRUE(PumpUntil([&] { return typed() == both; }, 5s));
   EXPECT_EQ(Text(app::idNull), L"") << "the player got keys too";
@@ -86,7 +86,8 @@ TEST_F(Typing, ARecordingContinuesWhereItWasLeftAlsoAfterARestart) {
   MakeWindow();
   auto choose = [&](int song) {
     ::SendMessageW(window->Control(app::cmbSongs), CB_SETCURSEL, song, 0);
-    window->cmbSongsChange();
+    window->Recordings().cmbSongsChange();
+    Pump();
   };
   auto playFromShown = [&] {
     Click(app::idPlay);
@@ -107,10 +108,10 @@ TEST_F(Typing, ARecordingContinuesWhereItWasLeftAlsoAfterARestart) {
   Click(app::idPlay);
   window->Player()->SetPosition(3 * kSecond);
   Click(app::idPlay);
-  ASSERT_TRUE(window->Positions()->Find(b));
+  ASSERT_TRUE(window->Transport().Positions()->Find(b));
   Click(app::idPlay);
   ASSERT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Stopped; }, 10s));
-  EXPECT_FALSE(window->Positions()->Find(b));
+  EXPECT_FALSE(window->Transport().Positions()->Find(b));
 
   choose(0);
   EXPECT_EQ(Text(app::idTime1), L"00:00:07");

@@ -65,12 +65,15 @@ std::wstring WindowTest::Recording(const ScratchDir& dir, const std::wstring& na
 void WindowTest::MakeWindow() {
   window = std::make_unique<app::TfrmVocorder>();
   ASSERT_TRUE(window->Create(::GetModuleHandleW(nullptr)));
+  // The first recording and the recording window come from the loop.
+  ASSERT_TRUE(PumpUntil([&] { return window->Actions().FRecMpeg() != nullptr; }));
   Pump(std::chrono::milliseconds(50));
 }
 
 void WindowTest::Click(int id) {
   ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(window->Control(id)));
+  Pump();  // what the click posted, as the loop runs it after a click
 }
 
 std::wstring WindowTest::Text(int id) { return app::WindowText(window->Control(id)); }

@@ -35,6 +35,7 @@ protected:
   std::wstring Recording(const ScratchDir& dir, const std::wstring& name, const wchar_t* fixture = L"shortrec.mp3");
   // Creates the window as the program does.
   void MakeWindow();
+  // A click, and what it posted for later.
   void Click(int id);
   std::wstring Text(int id);
   std::vector<std::wstring> Items(int comboId);

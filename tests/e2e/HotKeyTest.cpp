@@ -6,7 +6,7 @@
 #include "Desktop.h"
 #include "Pump.h"
 #include "Stage.h"
-#include "app/MainWindow.h"
+#include "app/ControlIds.h"
 
 using namespace std::chrono_literals;
 using desktop::PressKeys;

@@ -17,7 +17,7 @@
 #include "Pump.h"
 #include "Screenshot.h"
 #include "Stage.h"
-#include "app/MainWindow.h"
+#include "app/ControlIds.h"
 #include "base/Text.h"
 #include "recorder/RecMpeg.h"
 
@@ -123,7 +123,7 @@ bool Journeys::broken_ = false;
 TEST_F(Journeys, Journey1_FirstStartOnAnEmptyDocumentsFolderThenTheRecordingsFolderIsChosen) {
   ASSERT_TRUE(ready_) << "journey 1: the program's folder or the shell folders could not be prepared";
   // Another copy would take the start over and end this one at once.
-  ASSERT_FALSE(::FindWindowW(app::TfrmVocorder::kClassName, nullptr))
+  ASSERT_FALSE(::FindWindowW(app::kMainWindowClass, nullptr))
       << "journey 1: a Vocorder from an earlier run is still running";
   desktop::Program& p = stage_->Start();
   ASSERT_TRUE(p.started()) << "journey 1: Vocorder.exe did not start";

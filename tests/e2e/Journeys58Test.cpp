@@ -12,9 +12,9 @@
 #include "Screenshot.h"
 #include "Stage.h"
 #include "TestSupport.h"
-#include "app/MainWindow.h"
-#include "lists/DlgBrowseFile.h"
-#include "lists/DlgErrNoFile.h"
+#include "app/ControlIds.h"
+#include "missing/DlgBrowseFile.h"
+#include "missing/DlgErrNoFile.h"
 #include "recorder/RecMpeg.h"
 #include "settings/SettingsDialog.h"
 

@@ -59,6 +59,9 @@ TEST_F(Messages, TextsAreBuiltExactly) {
   EXPECT_EQ(seam.last().text, L"Syntax error on line 7 in settings file,\rc:\\program files\\vocorder\\player.ini");
   EXPECT_THROW(kestrel::ErrNoListFound(), ProgramEnded);
   EXPECT_EQ(seam.last().text, L"Can not find any of song lists specified in Player.ini.");
+  // Out of memory for a list entry: fatal only before the window runs.
+  EXPECT_NO_THROW(kestrel::ErrArrayAlloc(false));
+  EXPECT_THROW(kestrel::ErrArrayAlloc(true), ProgramEnded);
 }
 
 TEST_F(Messages, QuestionsReturnTheAnswer) {

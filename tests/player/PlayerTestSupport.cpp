@@ -46,7 +46,13 @@ NotifyLog::~NotifyLog() {
   if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
-std::vector<LPARAM> NotifyLog::PlayerCodes() const {
+void NotifyLog::Deliver() {
+  MSG m;
+  while (::PeekMessageW(&m, hwnd_, WM_PLAYERNOTIFY, WM_PLAYERNOTIFY, PM_REMOVE)) ::DispatchMessageW(&m);
+}
+
+std::vector<LPARAM> NotifyLog::PlayerCodes() {
+  Deliver();
   std::vector<LPARAM> out;
   for (LPARAM c : codes)
     if (c != pnGraphEvent) out.push_back(c);

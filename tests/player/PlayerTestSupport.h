@@ -24,11 +24,17 @@ public:
   HWND window() const { return hwnd_; }
   std::vector<LPARAM> codes;
   std::function<void(LPARAM)> onNotify;
-  // The codes without pnGraphEvent, which the framework posts at its own time.
-  std::vector<LPARAM> PlayerCodes() const;
-  void Clear() { codes.clear(); }
+  // The codes without pnGraphEvent, which the framework posts at its own
+  // time; the notifications already posted are taken in first.
+  std::vector<LPARAM> PlayerCodes();
+  void Clear() {
+    Deliver();
+    codes.clear();
+  }
 
 private:
+  // Dispatches the notifications waiting for this window.
+  void Deliver();
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
   HWND hwnd_ = nullptr;
 };

@@ -31,6 +31,7 @@ TEST_F(PlayerFixture, StartsStoppedWithNothingOpen) {
 TEST_F(PlayerFixture, TransportAnnouncesEachStepInOrder) {
   const std::wstring file = testing_support::FixturePath(L"speech11k8.wav");
   player->Open(file);
+  EXPECT_TRUE(log.codes.empty()) << "told before the call was back";
   EXPECT_EQ(log.PlayerCodes(), (Codes{pnOpening, pnGraphBuilt, pnOpened}));
   EXPECT_EQ(player->FileName(), file);
   EXPECT_NEAR(static_cast<double>(player->Duration()), 9.2 * kSecond, 0.5 * kSecond);

@@ -2,6 +2,8 @@
 // the per-user root pointed at a scratch key of its own.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "MessageSeam.h"
 #include "RegistrySandbox.h"
 #include "base/WinHandles.h"
@@ -162,6 +164,36 @@ TEST_F(SettingsStore, TimePairsAndOtherKinds) {
   EXPECT_TRUE(SaveSettings(TSettings{}, kDefaultTime3, kDefaultTime1));
   EXPECT_FALSE(KeyExists());
   EXPECT_EQ(Settings.Time1, 0);
+}
+
+// Every setting changed from its default is saved under a name of its own
+// and read back into its own field.
+TEST_F(SettingsStore, EverySettingComesBackAsSaved) {
+  TSettings v;
+  for (bool TSettings::*flag :
+       {&TSettings::Minimized, &TSettings::AlwaysTop, &TSettings::LoadFromCD, &TSettings::PlaySelected,
+        &TSettings::SelNextSong, &TSettings::SelNextList, &TSettings::IncludeExisting, &TSettings::Sort,
+        &TSettings::Group, &TSettings::EnableRandom, &TSettings::EnableTime1, &TSettings::EnableTime3,
+        &TSettings::ErrPlaytime, &TSettings::ErrUnexisting, &TSettings::BrowseUnexisting, &TSettings::BrowseBackup,
+        &TSettings::ForceDevice, &TSettings::DeviceVolume})
+    v.*flag = !(v.*flag);
+  v.RandomTimes = 9;
+  v.DeviceName = L"Speakers";
+  ASSERT_TRUE(SaveSettings(v, L"02:250", L"00:10:00"));
+  EXPECT_EQ(ValueNames().size(), 18u + 2u + 2u);  // the flags, the count and the name, the two times
+  Settings = TSettings{};
+  LoadSettings();
+  const TSettings& r = Settings;
+  EXPECT_EQ(std::tie(r.Minimized, r.AlwaysTop, r.LoadFromCD, r.PlaySelected, r.SelNextSong, r.SelNextList,
+                     r.IncludeExisting, r.Sort, r.Group, r.EnableRandom, r.EnableTime1, r.EnableTime3),
+            std::tie(v.Minimized, v.AlwaysTop, v.LoadFromCD, v.PlaySelected, v.SelNextSong, v.SelNextList,
+                     v.IncludeExisting, v.Sort, v.Group, v.EnableRandom, v.EnableTime1, v.EnableTime3));
+  EXPECT_EQ(std::tie(r.ErrPlaytime, r.ErrUnexisting, r.BrowseUnexisting, r.BrowseBackup, r.ForceDevice,
+                     r.DeviceVolume, r.RandomTimes, r.DeviceName),
+            std::tie(v.ErrPlaytime, v.ErrUnexisting, v.BrowseUnexisting, v.BrowseBackup, v.ForceDevice,
+                     v.DeviceVolume, v.RandomTimes, v.DeviceName));
+  EXPECT_EQ(r.Time1, 6'000'000'000LL);
+  EXPECT_DOUBLE_EQ(r.Time3, 2.25 / 86400.0);
 }
 
 TEST_F(SettingsStore, ARegistryFailureIsShownAndStopsTheSave) {

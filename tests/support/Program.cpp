@@ -94,6 +94,49 @@ HWND Program::WaitForWindow(const wchar_t* className, const wchar_t* caption, st
   return found;
 }
 
+HWND Program::WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout,
+                            const std::vector<HWND>& except, const wchar_t* textStart, bool shown) {
+  auto find = [&]() -> HWND {
+    for (HWND h : TopLevelWindows()) {
+      if (ClassOf(h) != className || (shown && !::IsWindowVisible(h))) continue;
+      if (std::find(except.begin(), except.end(), h) != except.end()) continue;
+      if (textStart && ReadBox(h).text.rfind(textStart, 0) != 0) continue;
+      return h;
+    }
+    return nullptr;
+  };
+  HWND found = nullptr;
+  testing_support::WaitUntil([&] { return (found = find()) != nullptr; }, timeout);
+  return found;
+}
+
+Program::Course Program::RunToEnd(std::chrono::milliseconds timeout, bool closeMain, const std::vector<HWND>& leave) {
+  Course course;
+  course.windowShown = !closeMain;
+  std::vector<HWND> answered = leave;
+  testing_support::WaitUntil(
+      [&] {
+        if ((course.exitCode = WaitForExit(std::chrono::milliseconds(0)))) return true;
+        for (HWND h : TopLevelWindows()) {
+          if (!::IsWindowVisible(h)) continue;
+          const std::wstring cls = ClassOf(h);
+          if (cls == L"TfrmVocorder" && !course.windowShown) {
+            course.windowShown = true;
+            ::PostMessageW(h, WM_CLOSE, 0, 0);
+          }
+          if (cls == L"#32770" && std::find(answered.begin(), answered.end(), h) == answered.end()) {
+            answered.push_back(h);
+            course.boxes.push_back(ReadBox(h));
+            const int id = ::GetDlgItem(h, IDOK) ? IDOK : ::GetDlgItem(h, IDNO) ? IDNO : IDCANCEL;
+            Answer(course.boxes.back(), id);
+          }
+        }
+        return false;
+      },
+      timeout);
+  return course;
+}
+
 std::optional<Box> Program::WaitForBox(std::chrono::milliseconds timeout) { return WaitForBox(std::wstring(), timeout); }
 
 std::optional<Box> Program::WaitForBox(const std::wstring& part, std::chrono::milliseconds timeout) {

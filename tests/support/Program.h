@@ -34,6 +34,10 @@ public:
   HWND Window(const wchar_t* className, const wchar_t* caption = nullptr) const;
   HWND WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout);
   HWND WaitForWindow(const wchar_t* className, const wchar_t* caption, std::chrono::milliseconds timeout);
+  // A top-level window of the class (shown, unless `shown` is false) other
+  // than those in `except`; for a box, one whose text starts with textStart.
+  HWND WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout, const std::vector<HWND>& except,
+                     const wchar_t* textStart = nullptr, bool shown = true);
   // A message box, once one shows (whose text contains `part`).
   std::optional<Box> WaitForBox(std::chrono::milliseconds timeout);
   std::optional<Box> WaitForBox(const std::wstring& part, std::chrono::milliseconds timeout);
@@ -43,6 +47,17 @@ public:
   // Closes the main window as its close box does; success once the program
   // has ended with exit code 0.
   testing::AssertionResult Quit(HWND main, std::chrono::milliseconds timeout = std::chrono::seconds(30));
+  // Lets the program run its course as a user who wants it gone: every box
+  // is answered (OK, else No, else Cancel) and the main window is closed once
+  // it shows (unless `closeMain` is false); the windows in `leave` are left
+  // for the program to end. The exit code, or nothing when it has not ended
+  // in time.
+  struct Course {
+    std::vector<Box> boxes;
+    bool windowShown = false;
+    std::optional<DWORD> exitCode;
+  };
+  Course RunToEnd(std::chrono::milliseconds timeout, bool closeMain = true, const std::vector<HWND>& leave = {});
   std::wstring Describe() const { return desktop::Describe(pid_); }
 
 private:

@@ -1,8 +1,9 @@
-#include "lists/DlgErrNoFile.h"
+#include "missing/DlgErrNoFile.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "base/Dialog.h"
@@ -10,7 +11,7 @@
 #include "core/KestrelUtils.h"
 #include "core/SettingsRecord.h"
 #include "core/globals.h"
-#include "lists/DlgBrowseFile.h"
+#include "missing/DlgBrowseFile.h"
 #include "lists/KestrelFiles.h"
 #include "lists/KestrelLists.h"
 #include "lists/ListEdit.h"
@@ -62,6 +63,10 @@ public:
 
   void Show(HWND owner, std::wstring_view fullPath) {
     fullPath_ = fullPath;
+    // The recording shown is the one Browse and Remove act on, whatever
+    // happens to the list while the dialog and its questions are up.
+    shown_.reset();
+    if (const song* s = CurrentSongRecord()) shown_ = Shown{s->Path, s->Title, CurrentList.Artists[CurrentArtist].Name};
     ShowModal(owner);
     // Unwrapped until the next showing lays it out again.
     SetWrapped(false);
@@ -90,7 +95,11 @@ private:
   // The selected song, or null.
   const song* CurrentSongRecord() const;
 
+  struct Shown {
+    std::wstring path, title, artist;  // the song's line, title and folder
+  };
   std::wstring fullPath_;
+  std::optional<Shown> shown_;
 };
 
 void TForm4::SetWrapped(bool on) {
@@ -140,9 +149,8 @@ const song* TForm4::CurrentSongRecord() const {
 }
 
 void TForm4::idBrowseClick() {
-  const song* s = CurrentSongRecord();
-  if (!s) return;
-  const std::wstring songPath = s->Path;
+  if (!shown_) return;
+  const std::wstring songPath = shown_->path;
   auto chosen = BrowseForFile(Handle(), L"Browse file '" + ExtractFileName(songPath) + L"'", songPath);
   if (!chosen) return;
   if (!ReplaceSongInListFile(songPath, chosen->folder + chosen->fileName)) return;
@@ -152,11 +160,10 @@ void TForm4::idBrowseClick() {
 }
 
 void TForm4::idRemoveClick() {
-  const song* s = CurrentSongRecord();
-  if (!s || !AskRemoveSong(s->Path)) return;
-  const std::wstring songPath = s->Path, title = s->Title, name = CurrentList.Artists[CurrentArtist].Name;
-  if (!ReplaceSongInListFile(songPath, L"")) return;
-  ReloadAfterListChange(name, title);
+  if (!shown_ || !AskRemoveSong(shown_->path)) return;
+  const Shown song = *shown_;
+  if (!ReplaceSongInListFile(song.path, L"")) return;
+  ReloadAfterListChange(song.artist, song.title);
   EndModal(IDOK);
 }
 

@@ -1,8 +1,9 @@
-#include "lists/DlgBrowseFile.h"
+#include "missing/DlgBrowseFile.h"
 
 #include <commctrl.h>
 
 #include <utility>
+#include <vector>
 
 #include "base/Dialog.h"
 #include "base/ScopeExit.h"
@@ -11,8 +12,8 @@
 #include "core/KestrelUtils.h"
 #include "core/SettingsRecord.h"
 #include "core/globals.h"
-#include "lists/DlgBrowseFilter.h"
-#include "lists/FolderTree.h"
+#include "missing/DlgBrowseFilter.h"
+#include "missing/FolderTree.h"
 #include "lists/ListEdit.h"
 
 namespace kestrel {
@@ -123,7 +124,11 @@ private:
   void idFilterClick();
 
   void LocatePath(const std::wstring& path);
-  std::wstring SearchTree(const std::wstring& folder, const std::wstring& name);
+  // The search of the tree runs in slices on the dialog's timer, so that
+  // the dialog's own loop keeps the Stop click, Cancel and the repaints
+  // going; depth first, in the order the file system lists the entries.
+  void SearchTreeStep();
+  void EndSearch(const std::wstring& found);
   void FillDrives();
   bool SelectDriveItem(wchar_t letter);
   // Shows the drive (after Retry or Cancel while it cannot be accessed);
@@ -139,6 +144,14 @@ private:
   std::wstring mask_ = L"*.*";
   Search search_ = Search::Idle;
   bool stopRequested_ = false;
+  struct Level {
+    std::wstring folder;  // with a trailing backslash
+    win::FindHandle find;
+    bool listed = false;
+  };
+  std::vector<Level> levels_;  // the folders being searched, outermost first
+  std::wstring searchName_;
+  static constexpr UINT_PTR kSearchTimer = 1;
   HWND lastFocus_ = nullptr;  // the tree or the file list
   std::wstring caption_, songPath_;
   std::optional<BrowsedFile> result_;
@@ -169,6 +182,8 @@ void TForm5::OnInit() {
   ::SetWindowTextW(Handle(), caption_.c_str());
   FillDrives();
   SelectDriveItem(drive_);
+  ::KillTimer(Handle(), kSearchTimer);
+  levels_.clear();
   search_ = Search::Idle;
   stopRequested_ = false;
   // Reused for another song: nothing chosen yet.
@@ -284,55 +299,72 @@ void TForm5::LocatePath(const std::wstring& path) {
   ::SetFocus(Item(idHidden));
 }
 
-std::wstring TForm5::SearchTree(const std::wstring& folder, const std::wstring& name) {
-  // Lets a Stop, Cancel or close click and the repaints through; a program
-  // that is ending stops the search too.
-  if (!ProcessMessages()) stopRequested_ = true;
-  if (stopRequested_) return {};
-  WIN32_FIND_DATAW fd;
-  win::FindHandle find(::FindFirstFileW((folder + L"*").c_str(), &fd));
-  if (!find) return {};
-  do {
-    std::wstring entry = fd.cFileName;
+void TForm5::SearchTreeStep() {
+  const ULONGLONG sliceEnd = ::GetTickCount64() + 30;
+  while (!stopRequested_ && !levels_.empty() && ::GetTickCount64() < sliceEnd) {
+    Level& level = levels_.back();
+    WIN32_FIND_DATAW fd;
+    bool more;
+    if (!level.listed) {
+      level.listed = true;
+      level.find.reset(::FindFirstFileW((level.folder + L"*").c_str(), &fd));
+      more = static_cast<bool>(level.find);
+    } else {
+      more = ::FindNextFileW(level.find.get(), &fd) != FALSE;
+    }
+    if (!more) {
+      levels_.pop_back();
+      continue;
+    }
+    const std::wstring entry = fd.cFileName;
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (entry == L"." || entry == L".." || (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-      std::wstring found = SearchTree(folder + entry + L"\\", name);
-      if (!found.empty()) return found;
-      if (stopRequested_) return {};
-    } else if (text::Same(entry, name) && !AskContinueSearch(folder + entry)) {
-      return folder + entry;
+      std::wstring sub = level.folder + entry + L"\\";
+      levels_.push_back(Level{std::move(sub), {}, false});
+    } else if (text::Same(entry, searchName_)) {
+      const std::wstring found = level.folder + entry;
+      // No slice runs while the question is up.
+      ::KillTimer(Handle(), kSearchTimer);
+      if (!AskContinueSearch(found)) return EndSearch(found);
+      if (stopRequested_ || search_ == Search::Idle) break;
+      // What was clicked meanwhile is seen before the search goes on.
+      ::SetTimer(Handle(), kSearchTimer, USER_TIMER_MINIMUM, nullptr);
+      return;
     }
-  } while (::FindNextFileW(find.get(), &fd));
-  return {};
+  }
+  if (stopRequested_ || levels_.empty()) EndSearch({});
+}
+
+void TForm5::EndSearch(const std::wstring& found) {
+  if (search_ == Search::Idle) return;
+  ::KillTimer(Handle(), kSearchTimer);
+  levels_.clear();
+  search_ = Search::Idle;
+  SetItemText(idLocateSong, kLocateSong);
+  SetHint(idLocateSong, kLocateSongHint);
+  ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+  if (!found.empty())
+    LocatePath(found);
+  else if (!stopRequested_)
+    ErrNotFoundInTree(searchName_);
 }
 
 void TForm5::idLocateSongClick() {
   if (search_ == Search::Running) {
     stopRequested_ = true;
-    search_ = Search::Stopping;
+    search_ = Search::Stopping;  // seen by the next slice
     return;
   }
-  if (search_ == Search::Stopping) {
-    ProcessMessages();
-    return;
-  }
+  if (search_ == Search::Stopping) return;
   search_ = Search::Running;
   stopRequested_ = false;
   SetItemText(idLocateSong, L"&Stop");
   SetHint(idLocateSong, L"Stop the search");
-  ScopeExit idle([this] {
-    search_ = Search::Idle;
-    SetItemText(idLocateSong, kLocateSong);
-    SetHint(idLocateSong, kLocateSongHint);
-    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
-  });
   ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-  const std::wstring name = ExtractFileName(songPath_);
-  const std::wstring found = SearchTree(IncludeTrailingBackslash(tree_.PathOf(tree_.Current())), name);
-  if (!found.empty())
-    LocatePath(found);
-  else if (!stopRequested_)
-    ErrNotFoundInTree(name);
+  searchName_ = ExtractFileName(songPath_);
+  levels_.clear();
+  levels_.push_back(Level{IncludeTrailingBackslash(tree_.PathOf(tree_.Current())), {}, false});
+  ::SetTimer(Handle(), kSearchTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 void TForm5::idFilterClick() {
@@ -424,6 +456,9 @@ LRESULT TForm5::OnNotify(const NMHDR& n) {
 LRESULT TForm5::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
+    case WM_TIMER:
+      if (wp == kSearchTimer) SearchTreeStep();
+      return 0;
     case WM_CTLCOLORSTATIC: {
       HWND c = reinterpret_cast<HWND>(lp);
       if (c != Item(idList) && c != Item(idDots)) break;

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "FakeListView.h"
+#include "lists/FakeListView.h"
 #include "MessageSeam.h"
 #include "TestSupport.h"
 #include "base/Text.h"
 #include "core/SettingsRecord.h"
-#include "lists/DlgErrNoFile.h"
+#include "missing/DlgErrNoFile.h"
 #include "lists/KestrelFiles.h"
 #include "lists/KestrelLists.h"
 #include "lists/ListEdit.h"

@@ -1,4 +1,4 @@
-#include "lists/FolderTree.h"
+#include "missing/FolderTree.h"
 
 #include <shellapi.h>
 

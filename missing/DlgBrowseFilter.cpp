@@ -1,4 +1,4 @@
-#include "lists/DlgBrowseFilter.h"
+#include "missing/DlgBrowseFilter.h"
 
 #include <utility>
 
