@@ -239,6 +239,7 @@ TEST_F(BrowseFileTest, TheBrowserReusedHasNothingChosen) {
   Answer([](const std::wstring&, HWND) { return IDNO; });  // take the file found
   Browse([&](DialogDriver& d) {
     d.Press(idLocateSong);
+    ASSERT_TRUE(SearchEnds(d));
     ASSERT_TRUE(d.Enabled(idOK));
     d.Press(idCancel);
   });
