@@ -103,13 +103,14 @@ void TfrmVocorder::FormCreate() {
   readouts_.ShowSpeed(Player_->AppliedSpeed());
   kestrel::ApplyStartupLayout();
 
-  if (recordings_.FillAtStart()) {
+  const bool filled = recordings_.FillAtStart([this] {
+    ::SetWindowTextW(hwnd_, L"Vocorder");
+    folders_.LoadDefaultFolder();
+  });
+  if (filled) {
     // The folder came from the stored list: the selected recording tells it.
     const std::wstring path = SelectedSongPath();
     if (!path.empty()) folders_.SetFolderPath(kestrel::ExtractFilePath(path));
-  } else {
-    ::SetWindowTextW(hwnd_, L"Vocorder");
-    folders_.LoadDefaultFolder();
   }
   kestrel::SetApplicationTitle(L"Vocorder");
   layout_.ApplyStoredPosition(store_.Read(L"Left"), store_.Read(L"Top"));

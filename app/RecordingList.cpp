@@ -26,12 +26,16 @@ std::wstring ComboText(HWND combo, int index) {
 
 std::wstring TRecordingList::ArtistText(int index) const { return ComboText(strip_.Control(cmbArtists), index); }
 
-bool TRecordingList::FillAtStart() {
-  // Opening the selected recording waits until the window is shown.
+bool TRecordingList::FillAtStart(const std::function<void()>& whenEmpty) {
+  // Opening the selected recording waits until the window is shown (loading
+  // it before costs a third of a second of the start).
   const bool outer = std::exchange(selectingWithoutPlaying_, true);
   ScopeExit selected([this, outer] { selectingWithoutPlaying_ = outer; });
   kestrel::FillArtists(kestrel::CurrentList, kestrel::CurrentList.Grouped);
-  if (ArtistItemCount() == 0) return false;
+  if (ArtistItemCount() == 0) {
+    whenEmpty();
+    return false;
+  }
   SelectArtistItem(0);
   ::SetWindowTextW(strip_.Window(), ArtistText(0).c_str());
   return true;

@@ -4,6 +4,7 @@
 // button chose it), the next recording, and reloading the list.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/DelayedStart.h"
@@ -21,9 +22,10 @@ public:
       : strip_(strip), readouts_(readouts), transport_(transport), delayed_(delayed), keySink_(keySink) {}
 
   // Fills the folder chooser from the list model and selects the first
-  // folder without opening anything; the caption names it. False when the
-  // list holds no folder.
-  bool FillAtStart();
+  // folder without opening anything; the caption names it. When the list
+  // holds no folder, `whenEmpty` fills it (from the documents folder), and
+  // nothing is opened either. False then.
+  bool FillAtStart(const std::function<void()>& whenEmpty);
   // What selecting the first recording does when "PlaySelected" is on: it
   // is opened and left stopped at its start with its length shown.
   void OpenSelectionAfterShow();
