@@ -224,7 +224,11 @@ TEST_F(MainWindow, PlayWithoutSelectionAsksForOne) {
 TEST_F(MainWindow, AnEmptyListLoadsTheDocumentsFolder) {
   Recording(docs, L"memo.mp3");
   Recording(docs, L"other.wav");
-  MakeWindow();
+  // The recording is opened once the window shows, not before it.
+  std::wstring openWhenShown = L"?";
+  MakeWindow([&] { openWhenShown = window->Player()->FileName(); });
+  EXPECT_EQ(openWhenShown, L"");
+  EXPECT_EQ(window->Player()->FileName(), docs.file(L"memo.mp3"));
   EXPECT_EQ(Items(app::cmbSongs), (std::vector<std::wstring>{L"memo"}));
   EXPECT_EQ(window->Folders().FolderPath(), docs.dir());
   EXPECT_EQ(ReadBytes(kestrel::Lists[0].Path), text::ToAnsi(docs.file(L"memo.mp3")) + "\r\n");

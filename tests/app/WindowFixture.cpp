@@ -62,9 +62,9 @@ std::wstring WindowTest::Recording(const ScratchDir& dir, const std::wstring& na
   return path;
 }
 
-void WindowTest::MakeWindow() {
+void WindowTest::MakeWindow(const std::function<void()>& afterShown) {
   window = std::make_unique<app::TfrmVocorder>();
-  ASSERT_TRUE(window->Create(::GetModuleHandleW(nullptr)));
+  ASSERT_TRUE(window->Create(::GetModuleHandleW(nullptr), afterShown));
   // The first recording and the recording window come from the loop.
   ASSERT_TRUE(PumpUntil([&] { return window->Actions().FRecMpeg() != nullptr; }));
   Pump(std::chrono::milliseconds(50));

@@ -34,7 +34,7 @@ protected:
   // A copy of a fixture under a new name in a folder.
   std::wstring Recording(const ScratchDir& dir, const std::wstring& name, const wchar_t* fixture = L"shortrec.mp3");
   // Creates the window as the program does.
-  void MakeWindow();
+  void MakeWindow(const std::function<void()>& afterShown = {});
   // A click, and what it posted for later.
   void Click(int id);
   std::wstring Text(int id);
