@@ -24,15 +24,18 @@ const win::DialogItem kTypingItems[] = {
     {idStampBrackets, L"BUTTON", L"V hranatých zátvorkách [hh:mm:ss]", kBox, 12, 66, 236, 16},
     {idStampMillisLabel, L"STATIC", L"Milisekundy:", SS_LEFT, 12, 87, 88, 14},
     {idStampMillis, L"COMBOBOX", L"", kList, 102, 84, 146, 200},
-    {idKeysGroup, L"BUTTON", L"Klávesové skratky", BS_GROUPBOX, 4, 110, 252, 94},
-    {idStampHotKeyLabel, L"STATIC", L"Časová značka:", SS_LEFT, 12, 127, 88, 14},
-    {idStampHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 124, 146, 18},
-    {idSlowerHotKeyLabel, L"STATIC", L"Pomalšie:", SS_LEFT, 12, 146, 88, 14},
-    {idSlowerHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 143, 146, 18},
-    {idFasterHotKeyLabel, L"STATIC", L"Rýchlejšie:", SS_LEFT, 12, 165, 88, 14},
-    {idFasterHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 162, 146, 18},
-    {idSpeedResetHotKeyLabel, L"STATIC", L"Rýchlosť 100 %:", SS_LEFT, 12, 184, 88, 14},
-    {idSpeedResetHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 181, 146, 18},
+    {idKeysGroup, L"BUTTON", L"Klávesové skratky", BS_GROUPBOX, 4, 110, 252, 104},
+    {idStampHotKeyLabel, L"STATIC", L"Časová značka:", SS_LEFT, 12, 125, 88, 14},
+    {idStampHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 123, 146, 16},
+    {idSlowerHotKeyLabel, L"STATIC", L"Pomalšie:", SS_LEFT, 12, 143, 88, 14},
+    {idSlowerHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 141, 146, 16},
+    {idFasterHotKeyLabel, L"STATIC", L"Rýchlejšie:", SS_LEFT, 12, 161, 88, 14},
+    {idFasterHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 159, 146, 16},
+    {idSpeedResetHotKeyLabel, L"STATIC", L"Rýchlosť 100 %:", SS_LEFT, 12, 179, 88, 14},
+    {idSpeedResetHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 177, 146, 16},
+    {idReplayHotKeyLabel, L"STATIC", L"Opakovať úsek:", SS_LEFT, 12, 197, 88, 14},
+    {idReplayHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 195, 94, 16},
+    {idReplaySeconds, L"COMBOBOX", L"", kList, 200, 194, 48, 200},
 };
 
 // The hot key rows: their controls and settings.
@@ -45,6 +48,7 @@ constexpr HotKeyRow kRows[TTypingPage::kHotKeys] = {
     {idSlowerHotKey, &TSettings::SlowerHotKey},
     {idFasterHotKey, &TSettings::FasterHotKey},
     {idSpeedResetHotKey, &TSettings::SpeedResetHotKey},
+    {idReplayHotKey, &TSettings::ReplayHotKey},
 };
 
 constexpr const wchar_t* kMillisChoices[] = {L"podľa zobrazenia", L"vždy", L"nikdy"};
@@ -114,6 +118,11 @@ void TTypingPage::OnCreate() {
     ::SendMessageW(Item(idStampMillis), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c));
   Form().SetHint(Item(idResumeRewind), L"Playback resumed after a pause starts this much earlier (0 = off)");
   Form().SetHint(Item(idSpeed), L"Playback speed at start; the speed hot keys change it while playing");
+  for (int seconds = kMinReplaySeconds; seconds <= kMaxReplaySeconds; ++seconds) {
+    std::wstring t = std::to_wstring(seconds) + L" s";
+    ::SendMessageW(Item(idReplaySeconds), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
+  }
+  Form().SetHint(Item(idReplaySeconds), L"How many of the last seconds the replay key plays again and again");
   Form().SetHint(Item(idStampHotKey), L"Types the current position where the caret of the focused program is");
 }
 
@@ -126,6 +135,7 @@ void TTypingPage::Load(const TSettings& s) {
   const int speed = IsValidSpeed(s.Speed) ? s.Speed : kDefaultSpeed;
   ::SendMessageW(Item(idSpeed), CB_SETCURSEL, (speed - kMinSpeed) / kSpeedStep, 0);
   SetBox(idStampBrackets, s.StampBrackets);
+  ::SendMessageW(Item(idReplaySeconds), CB_SETCURSEL, ClampReplaySeconds(s.ReplaySeconds) - kMinReplaySeconds, 0);
   ::SendMessageW(Item(idStampMillis), CB_SETCURSEL, s.StampMillis <= smNever ? s.StampMillis : smAsReadout, 0);
   for (size_t row = 0; row < kHotKeys; ++row) {
     accepted_[row] = static_cast<WORD>(s.*kRows[row].field);
@@ -140,10 +150,12 @@ void TTypingPage::Collect(SettingsValues& v) {
   const int rewind = ComboIndex(Item(idResumeRewind));
   const int speed = ComboIndex(Item(idSpeed));
   const int millis = ComboIndex(Item(idStampMillis));
+  const int replay = ComboIndex(Item(idReplaySeconds));
   v.values.ResumeRewind = rewind >= 0 ? rewind * kResumeRewindStep : d.ResumeRewind;
   v.values.Speed = speed >= 0 ? kMinSpeed + speed * kSpeedStep : d.Speed;
   v.values.StampBrackets = Checked(idStampBrackets);
   v.values.StampMillis = static_cast<uint8_t>(millis >= 0 ? millis : smAsReadout);
+  v.values.ReplaySeconds = static_cast<uint8_t>(replay >= 0 ? kMinReplaySeconds + replay : d.ReplaySeconds);
   for (size_t row = 0; row < kHotKeys; ++row) v.values.*kRows[row].field = accepted_[row];
 }
 
