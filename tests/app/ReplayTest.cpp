@@ -6,6 +6,7 @@
 #include "WindowFixture.h"
 #include "app/MediaTime.h"
 #include "app/ReplayLoop.h"
+#include "base/ModalScope.h"
 #include "settings/KestrelSettings.h"
 
 using namespace std::chrono_literals;
@@ -109,6 +110,16 @@ TEST_F(Transcribing, APedalsReportsMoveTheWindowsTransport) {
   EXPECT_EQ(Player().State(), PlayerState::Running);
   pedals(0);
   EXPECT_EQ(Player().State(), PlayerState::Paused);
+  // While a dialog of the program is up the pedals do nothing, but a pedal
+  // let go there is free afterwards.
+  {
+    win::ModalScope dialog([] {});
+    pedals(middle);
+    EXPECT_EQ(Player().State(), PlayerState::Paused);
+    pedals(0);
+  }
+  pedals(middle);
+  EXPECT_EQ(Player().State(), PlayerState::Running);
   EXPECT_TRUE(seam.boxes.empty());
 }
 
