@@ -6,7 +6,6 @@ namespace app {
 
 bool TReplayLoop::Start(int64_t position, int64_t span, int64_t duration) {
   active_ = false;
-  turns_ = 0;
   position = std::max<int64_t>(position, 0);
   if (duration > 0) position = std::min(position, duration);
   from_ = std::max<int64_t>(position - std::max<int64_t>(span, 0), 0);
@@ -20,9 +19,8 @@ bool TReplayLoop::Start(int64_t position, int64_t span, int64_t duration) {
   return active_;
 }
 
-std::optional<int64_t> TReplayLoop::TurnAt(int64_t position) {
+std::optional<int64_t> TReplayLoop::TurnAt(int64_t position) const {
   if (!active_ || position < to_) return std::nullopt;
-  ++turns_;
   return from_;
 }
 

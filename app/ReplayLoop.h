@@ -29,15 +29,12 @@ public:
   int64_t To() const { return to_; }
   // Playback is at `position`: where the player is to go, or none while it
   // stays inside the loop.
-  std::optional<int64_t> TurnAt(int64_t position);
-  // How often the loop has turned back.
-  int Turns() const { return turns_; }
+  std::optional<int64_t> TurnAt(int64_t position) const;
 
 private:
   bool active_ = false;
   int64_t from_ = 0;
   int64_t to_ = 0;
-  int turns_ = 0;
 };
 
 }  // namespace app

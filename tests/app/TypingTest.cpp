@@ -79,35 +79,6 @@ TEST_F(Typing, TheTimeStampHotKeyTypesThePositionIntoTheFocusedProgram) {
   EXPECT_TRUE(notepad.focused());
 }
 
-// The replay key from another program: the last seconds again and again,
-// until the key is pressed again.
-TEST_F(Typing, TheReplayHotKeyLoopsTheLastSecondsWithAnotherProgramFocused) {
-  kestrel::Settings.PlaySelected = false;
-  kestrel::Settings.ReplaySeconds = 3;
-  UseList({Recording(recs, L"a.mp3", L"longrec.mp3")});
-  MakeWindow();
-  Click(app::idPlay);
-  TPlayer& player = *window->Player();
-  player.SetPosition(6 * kSecond);
-  desktop::FocusedNotepad notepad;
-  ASSERT_TRUE(notepad.focused()) << "notepad did not get the focus";
-  ASSERT_TRUE(desktop::PressKeys("ctrl+alt+space"));
-  ASSERT_TRUE(PumpUntil([&] { return window->Replay().Looping(); }, 5s));
-  const int64_t to = window->Replay().Loop().To();
-  int turns = 0;
-  int64_t last = player.GetPosition();
-  PumpUntil([&] {
-    const int64_t now = player.GetPosition();
-    turns += now < last - 2 * kSecond;
-    last = now;
-    return turns == 2 || now > to + kSecond / 2;
-  }, 12s);
-  EXPECT_EQ(turns, 2);
-  ASSERT_TRUE(desktop::PressKeys("ctrl+alt+space"));
-  EXPECT_TRUE(PumpUntil([&] { return player.GetPosition() > to + kSecond; }, 6s));
-  EXPECT_TRUE(notepad.focused());
-}
-
 TEST_F(Typing, ARecordingContinuesWhereItWasLeftAlsoAfterARestart) {
   const std::wstring a = Recording(recs, L"a.mp3", L"longrec.mp3");
   const std::wstring b = Recording(recs, L"b.mp3", L"shortrec.mp3");
