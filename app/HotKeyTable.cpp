@@ -87,19 +87,19 @@ void THotKeyTable::HotKeyStartStopHotKey() {
   replay_.End();
   transport_.idPlayClick();
 }
-void THotKeyTable::HotKeyBackHotKey() { 
+void THotKeyTable::HotKeyBackHotKey() {
   replay_.End();
   transport_.StepBack();
 }
-void THotKeyTable::HotKeyForwardHotKey() { 
+void THotKeyTable::HotKeyForwardHotKey() {
   replay_.End();
   transport_.StepForwardByHotKey();
 }
-void THotKeyTable::HotKeyForwardXHotKey() { 
+void THotKeyTable::HotKeyForwardXHotKey() {
   replay_.End();
   transport_.FastForward();
 }
-void THotKeyTable::HotKeyBackXHotKey() { 
+void THotKeyTable::HotKeyBackXHotKey() {
   replay_.End();
   transport_.FastBack();
 }
