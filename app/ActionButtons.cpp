@@ -10,13 +10,14 @@
 namespace app {
 
 TActionButtons::TActionButtons(TStrip& strip, TReadouts& readouts, TPositionEditor& editor, TTransport& transport,
-                               TRecordingList& recordings, THotKeyTable& hotKeys)
+                               TRecordingList& recordings, THotKeyTable& hotKeys, TPedalSteering& pedals)
     : strip_(strip),
       readouts_(readouts),
       editor_(editor),
       transport_(transport),
       recordings_(recordings),
-      hotKeys_(hotKeys) {}
+      hotKeys_(hotKeys),
+      pedals_(pedals) {}
 
 TActionButtons::~TActionButtons() = default;
 
@@ -58,6 +59,7 @@ void TActionButtons::idSettingsClick(int page) {
   const bool wasOnTop = kestrel::Settings.AlwaysTop;
   Form2_->Execute(page);
   hotKeys_.ApplyTypingSettings();
+  pedals_.ApplySettings();
   TPlayer& player = strip_.Player();
   if (player.Speed() != kestrel::Settings.Speed) {
     player.SetSpeed(kestrel::Settings.Speed);

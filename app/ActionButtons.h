@@ -12,6 +12,7 @@
 
 #include "app/About.h"
 #include "app/HotKeyTable.h"
+#include "app/PedalSteering.h"
 #include "app/PositionEditor.h"
 #include "app/Readouts.h"
 #include "app/RecordingList.h"
@@ -29,7 +30,7 @@ namespace app {
 class TActionButtons : public kestrel::ISettingsHost {
 public:
   TActionButtons(TStrip& strip, TReadouts& readouts, TPositionEditor& editor, TTransport& transport,
-                 TRecordingList& recordings, THotKeyTable& hotKeys);
+                 TRecordingList& recordings, THotKeyTable& hotKeys, TPedalSteering& pedals);
   ~TActionButtons() override;
 
   void CreateAbout();
@@ -64,6 +65,7 @@ public:
   void ClickPlay() override;
   bool PlayerTellsTimes() override { return readouts_.TimeSupported(); }
   void SetTimeEditEnabled(bool enabled) override { editor_.SetTimeEditEnabled(enabled); }
+  services::IPedalSource* Pedals() override { return pedals_.Pedals(); }
 
 private:
   TStrip& strip_;
@@ -72,6 +74,7 @@ private:
   TTransport& transport_;
   TRecordingList& recordings_;
   THotKeyTable& hotKeys_;
+  TPedalSteering& pedals_;
   std::unique_ptr<TFRecMpeg> FRecMpeg_;
   std::unique_ptr<TFAbout> FAbout_;
   std::unique_ptr<services::TEmail> Email1_;

@@ -26,7 +26,7 @@ enum ControlId : int {
 };
 
 // Timers of the window.
-enum TimerId : UINT_PTR { idTimer = 1, Tim1 = 2, Tim2 = 3, idDelayTimer = 4 };
+enum TimerId : UINT_PTR { idTimer = 1, Tim1 = 2, Tim2 = 3, idDelayTimer = 4, idPedalTimer = 5 };
 
 // What the window does once the messages already posted (the player's
 // notifications among them) have been handled: WPARAM of WM_CONTINUE.
@@ -39,6 +39,7 @@ enum Continuation : WPARAM {
   ctOpenFirstRecording,   // start-up, once the window shows
   ctRecordingWindow,      // start-up, after the first recording
   ctHotKey,               // a hot key's action (the hot key table)
+  ctPedals,               // the pedals' action (the pedal steering)
 };
 
 }  // namespace app

@@ -27,6 +27,7 @@ void THotKeyTable::Create() {
       {0, &THotKeyTable::HotKeySlowerHotKey, L"HotKeySlower", &s.SlowerHotKey},
       {0, &THotKeyTable::HotKeyFasterHotKey, L"HotKeyFaster", &s.FasterHotKey},
       {0, &THotKeyTable::HotKeySpeedResetHotKey, L"HotKeySpeedReset", &s.SpeedResetHotKey},
+      {0, &THotKeyTable::HotKeyReplayHotKey, L"HotKeyReplay", &s.ReplayHotKey},
   };
   keys_.clear();
   for (size_t i = 0; i < bindings_.size(); ++i) {
@@ -82,12 +83,26 @@ bool THotKeyTable::ApplyTypingSettings() {
 }
 
 void THotKeyTable::HotKeyStartStopHotKey() {
-  if (::IsWindowEnabled(strip_.Control(idPlay))) transport_.idPlayClick();
+  if (!::IsWindowEnabled(strip_.Control(idPlay))) return;
+  replay_.End();
+  transport_.idPlayClick();
 }
-void THotKeyTable::HotKeyBackHotKey() { transport_.StepBack(); }
-void THotKeyTable::HotKeyForwardHotKey() { transport_.StepForwardByHotKey(); }
-void THotKeyTable::HotKeyForwardXHotKey() { transport_.FastForward(); }
-void THotKeyTable::HotKeyBackXHotKey() { transport_.FastBack(); }
+void THotKeyTable::HotKeyBackHotKey() {
+  replay_.End();
+  transport_.StepBack();
+}
+void THotKeyTable::HotKeyForwardHotKey() {
+  replay_.End();
+  transport_.StepForwardByHotKey();
+}
+void THotKeyTable::HotKeyForwardXHotKey() {
+  replay_.End();
+  transport_.FastForward();
+}
+void THotKeyTable::HotKeyBackXHotKey() {
+  replay_.End();
+  transport_.FastBack();
+}
 void THotKeyTable::HotKeyRefreshHotKey() { recordings_.idChangeListClick(); }
 void THotKeyTable::HotKeyVolUpHotKey() { knob_.VolumeByHotKey(-1); }
 void THotKeyTable::HotKeyVolDownHotKey() { knob_.VolumeByHotKey(+1); }
@@ -95,5 +110,6 @@ void THotKeyTable::HotKeyTimeStampHotKey() { transport_.HotKeyTimeStampHotKey();
 void THotKeyTable::HotKeySlowerHotKey() { transport_.ChangeSpeed(kestrel::StepSpeed(strip_.Player().Speed(), -1)); }
 void THotKeyTable::HotKeyFasterHotKey() { transport_.ChangeSpeed(kestrel::StepSpeed(strip_.Player().Speed(), +1)); }
 void THotKeyTable::HotKeySpeedResetHotKey() { transport_.ChangeSpeed(kestrel::kDefaultSpeed); }
+void THotKeyTable::HotKeyReplayHotKey() { replay_.Toggle(); }
 
 }  // namespace app

@@ -1,7 +1,8 @@
 // THotKeyTable: the window's global hot keys as one table of (key, handler,
 // name): the eight fixed keys of the transport and the list, and the
-// changeable ones of typing along (the time stamp and the three speed keys,
-// whose keys are settings). A pressed key runs after what the window has
+// changeable ones of typing along (the time stamp, the three speed keys and
+// the replay loop, whose keys are settings). The transport's keys end a
+// running replay loop first. A pressed key runs after what the window has
 // posted by then (the player's notifications among them), and does nothing
 // while a dialog or box of the program is open (win::ModalScope).
 #pragma once
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "app/RecordingList.h"
+#include "app/Replay.h"
 #include "app/Strip.h"
 #include "app/Transport.h"
 #include "app/VolumeKnob.h"
@@ -30,8 +32,8 @@ public:
     int* setting;         // the setting that holds a changeable key, else null
   };
 
-  THotKeyTable(TStrip& strip, TTransport& transport, TVolumeKnob& knob, TRecordingList& recordings)
-      : strip_(strip), transport_(transport), knob_(knob), recordings_(recordings) {}
+  THotKeyTable(TStrip& strip, TTransport& transport, TVolumeKnob& knob, TRecordingList& recordings, TReplay& replay)
+      : strip_(strip), transport_(transport), knob_(knob), recordings_(recordings), replay_(replay) {}
 
   // Claims every key of the table.
   void Create();
@@ -57,6 +59,7 @@ public:
   void HotKeySlowerHotKey();
   void HotKeyFasterHotKey();
   void HotKeySpeedResetHotKey();
+  void HotKeyReplayHotKey();
 
 private:
   void Pressed(size_t binding);
@@ -65,6 +68,7 @@ private:
   TTransport& transport_;
   TVolumeKnob& knob_;
   TRecordingList& recordings_;
+  TReplay& replay_;
   std::vector<Binding> bindings_;
   std::vector<std::unique_ptr<services::TfisHotKey>> keys_;  // one per binding
   std::deque<size_t> pressed_;  // bindings pressed, not yet run

@@ -24,6 +24,9 @@ constexpr int kClientWidth = 470;
 // the next Space would press it again.
 bool IsFlatButton(int id) { return (id >= idPlay && id <= btnKonec) || (id >= idPrev && id <= idFind); }
 
+// The controls that move playback, which end a replay loop.
+bool IsTransportButton(int id) { return id == idPlay || id == idStop || id == SpeedButton1 || id == SpeedButton2; }
+
 }  // namespace
 
 TfrmVocorder::TfrmVocorder() {
@@ -69,6 +72,7 @@ bool TfrmVocorder::Create(HINSTANCE instance, const std::function<void()>& after
   // loop: a close that comes first goes before them, a hot key after them.
   strip_.Post(ctOpenFirstRecording);
   hotKeys_.Create();
+  pedals_.Create();
   return true;
 }
 
@@ -140,6 +144,7 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case Tim1: stepHold_.Tim1Timer(); break;
         case Tim2: stepHold_.Tim2Timer(); break;
         case idDelayTimer: recordings_.DelayTimerTimer(); break;
+        case idPedalTimer: pedals_.PedalTimerTimer(); break;
       }
       return 0;
     case WM_PLAYERNOTIFY:
@@ -177,6 +182,7 @@ void TfrmVocorder::OnCommand(int id, int code) {
     if (click) keySink_.RefocusKeySink();
   });
   if (code == BN_CLICKED) {
+    if (IsTransportButton(id)) replay_.End();
     switch (id) {
       case idPlay: transport_.idPlayClick(); return;
       case idStop: transport_.idStopClick(); return;
@@ -224,6 +230,7 @@ void TfrmVocorder::OnCommand(int id, int code) {
 }
 
 void TfrmVocorder::OnControlMouse(int id, const BlockMouse& m) {
+  if (m.message == WM_LBUTTONDOWN && (IsTransportButton(id) || id == idTrackBar || id == idTrackFrm)) replay_.End();
   switch (id) {
     case idTrackBar: bar_.idTrackBarMouseDown(m); return;
     case idTrackFrm: bar_.idTrackFrmMouseDown(m); return;
@@ -261,6 +268,7 @@ void TfrmVocorder::OnContinuation(Continuation what) {
       keySink_.RefocusKeySink();
       return;
     case ctHotKey: hotKeys_.RunPressed(); return;
+    case ctPedals: pedals_.RunPressed(); return;
   }
 }
 
@@ -294,6 +302,7 @@ void TfrmVocorder::idTimerTimer() {
   }
   if (kestrel::Settings.EnableTime1 && readouts_.TimeSupported() && kestrel::Settings.Time1 < position)
     transport_.AutomaticStop();
+  position = replay_.Follow(position);
   if (Player_->State() == PlayerState::Running && layout_.TimeShown()) readouts_.ShowPosition(position);
   bar_.Redraw();
   knob_.Follow();
@@ -311,6 +320,7 @@ void TfrmVocorder::WMPlayerNotify(LPARAM code) {
       ::EnableWindow(Control(idStop), TRUE);
       break;
     case pnStopped:
+      replay_.End();
       strip_.SetRefreshInterval(100);
       bar_.Reset();
       ::EnableWindow(Control(idStop), FALSE);
@@ -319,7 +329,10 @@ void TfrmVocorder::WMPlayerNotify(LPARAM code) {
       readouts_.ShowZero();
       break;
     case pnClosed:
-    case pnCloseFailed: bar_.Reset(); break;
+    case pnCloseFailed:
+      replay_.End();
+      bar_.Reset();
+      break;
     case pnRewound: bar_.SetFill(0); break;
     case pnRewindFailed:
       if (Player_->State() == PlayerState::Stopped) bar_.Reset();
@@ -363,6 +376,7 @@ void TfrmVocorder::FormClose() {
 void TfrmVocorder::FormDestroy() {
   for (UINT_PTR timer : {idTimer, Tim1, Tim2, idDelayTimer}) ::KillTimer(hwnd_, timer);
   hotKeys_.Release();
+  pedals_.Release();
   actions_.Release();
   strip_.SetPlayer(nullptr);
   Player_.reset();

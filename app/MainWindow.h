@@ -16,9 +16,11 @@
 #include "app/Folders.h"
 #include "app/HotKeyTable.h"
 #include "app/KeySink.h"
+#include "app/PedalSteering.h"
 #include "app/PositionBar.h"
 #include "app/PositionEditor.h"
 #include "app/Readouts.h"
+#include "app/Replay.h"
 #include "app/RecordingList.h"
 #include "app/StepHold.h"
 #include "app/Strip.h"
@@ -59,6 +61,8 @@ public:
   TDelayedStart& DelayedStart() { return delayed_; }
   TRecordingList& Recordings() { return recordings_; }
   THotKeyTable& HotKeys() { return hotKeys_; }
+  TReplay& Replay() { return replay_; }
+  TPedalSteering& PedalSteering() { return pedals_; }
   TFolders& Folders() { return folders_; }
   TActionButtons& Actions() { return actions_; }
 
@@ -97,9 +101,11 @@ private:
   TTransport transport_{strip_, readouts_, bar_, knob_, delayed_, keySink_};
   TStepHold stepHold_{strip_, transport_};
   TRecordingList recordings_{strip_, readouts_, transport_, delayed_, keySink_};
-  THotKeyTable hotKeys_{strip_, transport_, knob_, recordings_};
+  TReplay replay_{strip_, readouts_, transport_};
+  THotKeyTable hotKeys_{strip_, transport_, knob_, recordings_, replay_};
+  TPedalSteering pedals_{strip_, transport_, replay_};
   TFolders folders_{strip_, transport_, recordings_};
-  TActionButtons actions_{strip_, readouts_, editor_, transport_, recordings_, hotKeys_};
+  TActionButtons actions_{strip_, readouts_, editor_, transport_, recordings_, hotKeys_, pedals_};
   bool closeAsked_ = false;  // the dictation question of a close is up
 };
 

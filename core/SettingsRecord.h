@@ -63,6 +63,10 @@ struct TSettings {
   int SlowerHotKey = 0xA022;
   int FasterHotKey = 0xA021;
   int SpeedResetHotKey = 0xA024;
+  // The replay loop: its hot key (Ctrl+Alt+Space) and how many of the last
+  // seconds it plays again and again.
+  int ReplayHotKey = 0xC020;
+  uint8_t ReplaySeconds = 5;
 
   // Foot pedals: what each pedal does (the number of a services::PedalAction:
   // 0 nothing, 1 play, 2 rewind, 3 forward, 4 time stamp, 5 replay).
@@ -83,6 +87,9 @@ enum TStampMillis : uint8_t { smAsReadout = 0, smAlways = 1, smNever = 2 };
 // The rewind's range and step (ms).
 inline constexpr int kMaxResumeRewind = 5000;
 inline constexpr int kResumeRewindStep = 500;
+// The replay loop's range (seconds).
+inline constexpr int kMinReplaySeconds = 3;
+inline constexpr int kMaxReplaySeconds = 15;
 
 extern TSettings Settings;
 

@@ -25,6 +25,7 @@ struct PedalMapping {
                                          PedalAction::Nothing};
   PedalAction both = PedalAction::Nothing;  // the left and right pedals together
   bool hold = true;                         // play while held; false: each press plays or pauses
+  bool operator==(const PedalMapping&) const = default;
 };
 
 // The playback the pedals steer.

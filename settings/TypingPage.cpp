@@ -18,21 +18,24 @@ const win::DialogItem kTypingItems[] = {
     {idRewindLabel, L"STATIC", L"Po pauze pokračovať o", SS_LEFT, 12, 9, 118, 14},
     {idResumeRewind, L"COMBOBOX", L"", kList, 132, 6, 50, 200},
     {idRewindUnit, L"STATIC", L"s skôr", SS_LEFT, 186, 9, 66, 14},
-    {idSpeedLabel, L"STATIC", L"Rýchlosť prehrávania:", SS_LEFT, 12, 33, 118, 14},
-    {idSpeed, L"COMBOBOX", L"", kList, 132, 30, 60, 200},
-    {idStampGroup, L"BUTTON", L"Časová značka", BS_GROUPBOX, 4, 52, 252, 56},
-    {idStampBrackets, L"BUTTON", L"V hranatých zátvorkách [hh:mm:ss]", kBox, 12, 66, 236, 16},
-    {idStampMillisLabel, L"STATIC", L"Milisekundy:", SS_LEFT, 12, 87, 88, 14},
-    {idStampMillis, L"COMBOBOX", L"", kList, 102, 84, 146, 200},
-    {idKeysGroup, L"BUTTON", L"Klávesové skratky", BS_GROUPBOX, 4, 110, 252, 94},
-    {idStampHotKeyLabel, L"STATIC", L"Časová značka:", SS_LEFT, 12, 127, 88, 14},
-    {idStampHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 124, 146, 18},
-    {idSlowerHotKeyLabel, L"STATIC", L"Pomalšie:", SS_LEFT, 12, 146, 88, 14},
-    {idSlowerHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 143, 146, 18},
-    {idFasterHotKeyLabel, L"STATIC", L"Rýchlejšie:", SS_LEFT, 12, 165, 88, 14},
-    {idFasterHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 162, 146, 18},
-    {idSpeedResetHotKeyLabel, L"STATIC", L"Rýchlosť 100 %:", SS_LEFT, 12, 184, 88, 14},
-    {idSpeedResetHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 181, 146, 18},
+    {idSpeedLabel, L"STATIC", L"Rýchlosť prehrávania:", SS_LEFT, 12, 30, 118, 14},
+    {idSpeed, L"COMBOBOX", L"", kList, 132, 27, 60, 200},
+    {idStampGroup, L"BUTTON", L"Časová značka", BS_GROUPBOX, 4, 46, 252, 52},
+    {idStampBrackets, L"BUTTON", L"V hranatých zátvorkách [hh:mm:ss]", kBox, 12, 58, 236, 16},
+    {idStampMillisLabel, L"STATIC", L"Milisekundy:", SS_LEFT, 12, 78, 88, 14},
+    {idStampMillis, L"COMBOBOX", L"", kList, 102, 75, 146, 200},
+    {idKeysGroup, L"BUTTON", L"Klávesové skratky", BS_GROUPBOX, 4, 100, 252, 106},
+    {idStampHotKeyLabel, L"STATIC", L"Časová značka:", SS_LEFT, 12, 116, 88, 14},
+    {idStampHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 114, 146, 16},
+    {idSlowerHotKeyLabel, L"STATIC", L"Pomalšie:", SS_LEFT, 12, 134, 88, 14},
+    {idSlowerHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 132, 146, 16},
+    {idFasterHotKeyLabel, L"STATIC", L"Rýchlejšie:", SS_LEFT, 12, 152, 88, 14},
+    {idFasterHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 150, 146, 16},
+    {idSpeedResetHotKeyLabel, L"STATIC", L"Rýchlosť 100 %:", SS_LEFT, 12, 170, 88, 14},
+    {idSpeedResetHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 168, 146, 16},
+    {idReplayHotKeyLabel, L"STATIC", L"Opakovať úsek:", SS_LEFT, 12, 188, 88, 14},
+    {idReplayHotKey, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, 102, 186, 102, 16},
+    {idReplaySeconds, L"COMBOBOX", L"", kList, 208, 185, 40, 200},
 };
 
 // The hot key rows: their controls and settings.
@@ -45,6 +48,7 @@ constexpr HotKeyRow kRows[TTypingPage::kHotKeys] = {
     {idSlowerHotKey, &TSettings::SlowerHotKey},
     {idFasterHotKey, &TSettings::FasterHotKey},
     {idSpeedResetHotKey, &TSettings::SpeedResetHotKey},
+    {idReplayHotKey, &TSettings::ReplayHotKey},
 };
 
 constexpr const wchar_t* kMillisChoices[] = {L"podľa zobrazenia", L"vždy", L"nikdy"};
@@ -114,6 +118,11 @@ void TTypingPage::OnCreate() {
     ::SendMessageW(Item(idStampMillis), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c));
   Form().SetHint(Item(idResumeRewind), L"Playback resumed after a pause starts this much earlier (0 = off)");
   Form().SetHint(Item(idSpeed), L"Playback speed at start; the speed hot keys change it while playing");
+  for (int seconds = kMinReplaySeconds; seconds <= kMaxReplaySeconds; ++seconds) {
+    std::wstring t = std::to_wstring(seconds) + L" s";
+    ::SendMessageW(Item(idReplaySeconds), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
+  }
+  Form().SetHint(Item(idReplaySeconds), L"How many of the last seconds the replay key plays again and again");
   Form().SetHint(Item(idStampHotKey), L"Types the current position where the caret of the focused program is");
 }
 
@@ -126,6 +135,7 @@ void TTypingPage::Load(const TSettings& s) {
   const int speed = IsValidSpeed(s.Speed) ? s.Speed : kDefaultSpeed;
   ::SendMessageW(Item(idSpeed), CB_SETCURSEL, (speed - kMinSpeed) / kSpeedStep, 0);
   SetBox(idStampBrackets, s.StampBrackets);
+  ::SendMessageW(Item(idReplaySeconds), CB_SETCURSEL, ClampReplaySeconds(s.ReplaySeconds) - kMinReplaySeconds, 0);
   ::SendMessageW(Item(idStampMillis), CB_SETCURSEL, s.StampMillis <= smNever ? s.StampMillis : smAsReadout, 0);
   for (size_t row = 0; row < kHotKeys; ++row) {
     accepted_[row] = static_cast<WORD>(s.*kRows[row].field);
@@ -140,10 +150,12 @@ void TTypingPage::Collect(SettingsValues& v) {
   const int rewind = ComboIndex(Item(idResumeRewind));
   const int speed = ComboIndex(Item(idSpeed));
   const int millis = ComboIndex(Item(idStampMillis));
+  const int replay = ComboIndex(Item(idReplaySeconds));
   v.values.ResumeRewind = rewind >= 0 ? rewind * kResumeRewindStep : d.ResumeRewind;
   v.values.Speed = speed >= 0 ? kMinSpeed + speed * kSpeedStep : d.Speed;
   v.values.StampBrackets = Checked(idStampBrackets);
   v.values.StampMillis = static_cast<uint8_t>(millis >= 0 ? millis : smAsReadout);
+  v.values.ReplaySeconds = static_cast<uint8_t>(replay >= 0 ? kMinReplaySeconds + replay : d.ReplaySeconds);
   for (size_t row = 0; row < kHotKeys; ++row) v.values.*kRows[row].field = accepted_[row];
 }
 

@@ -24,6 +24,7 @@ enum ControlId : int {
   idStampGroup, idStampBrackets, idStampMillisLabel, idStampMillis,
   idKeysGroup, idStampHotKeyLabel, idStampHotKey, idSlowerHotKeyLabel, idSlowerHotKey,
   idFasterHotKeyLabel, idFasterHotKey, idSpeedResetHotKeyLabel, idSpeedResetHotKey,
+  idReplayHotKeyLabel, idReplayHotKey, idReplaySeconds,
 };
 }  // namespace typing
 
@@ -39,7 +40,7 @@ HotKeyProbe SetHotKeyProbe(HotKeyProbe probe);
 
 class TTypingPage : public TSettingsPage {
 public:
-  static constexpr size_t kHotKeys = 4;  // time stamp, slower, faster, 100 %
+  static constexpr size_t kHotKeys = 5;  // time stamp, slower, faster, 100 %, replay
 
   explicit TTypingPage(TForm2& form);
 

@@ -14,6 +14,10 @@ int ClampResumeRewind(int ms) {
   return ms / kResumeRewindStep * kResumeRewindStep;
 }
 
+int ClampReplaySeconds(int seconds) {
+  return seconds < kMinReplaySeconds ? kMinReplaySeconds : seconds > kMaxReplaySeconds ? kMaxReplaySeconds : seconds;
+}
+
 void ReadTypingSettings(ValueReader& key, TSettings& s) {
   if (auto v = key.Dword(L"ResumeRewind"); v && *v <= kMaxResumeRewind && *v % kResumeRewindStep == 0)
     s.ResumeRewind = static_cast<int>(*v);
@@ -29,6 +33,9 @@ void ReadTypingSettings(ValueReader& key, TSettings& s) {
   readHotKey(L"SlowerHotKey", s.SlowerHotKey);
   readHotKey(L"FasterHotKey", s.FasterHotKey);
   readHotKey(L"SpeedResetHotKey", s.SpeedResetHotKey);
+  readHotKey(L"ReplayHotKey", s.ReplayHotKey);
+  if (auto v = key.Dword(L"ReplaySeconds"); v && *v >= kMinReplaySeconds && *v <= kMaxReplaySeconds)
+    s.ReplaySeconds = static_cast<uint8_t>(*v);
 }
 
 std::wstring ShortcutText(WORD code) {
@@ -92,7 +99,10 @@ bool StoreTypingSettings(HKEY k, const TSettings& v) {
          StoreIntegerSetting(k, L"StampHotKey", v.StampHotKey, d.StampHotKey, s.StampHotKey) &&
          StoreIntegerSetting(k, L"SlowerHotKey", v.SlowerHotKey, d.SlowerHotKey, s.SlowerHotKey) &&
          StoreIntegerSetting(k, L"FasterHotKey", v.FasterHotKey, d.FasterHotKey, s.FasterHotKey) &&
-         StoreIntegerSetting(k, L"SpeedResetHotKey", v.SpeedResetHotKey, d.SpeedResetHotKey, s.SpeedResetHotKey);
+         StoreIntegerSetting(k, L"SpeedResetHotKey", v.SpeedResetHotKey, d.SpeedResetHotKey, s.SpeedResetHotKey) &&
+         StoreIntegerSetting(k, L"ReplayHotKey", v.ReplayHotKey, d.ReplayHotKey, s.ReplayHotKey) &&
+         StoreIntegerSetting(k, L"ReplaySeconds", ClampReplaySeconds(v.ReplaySeconds), d.ReplaySeconds,
+                             s.ReplaySeconds);
 }
 
 }  // namespace kestrel

@@ -16,7 +16,8 @@ namespace kestrel {
 void ReadTypingSettings(ValueReader& key, TSettings& settings);
 // After the others in the save sequence, in this order: "Speed",
 // "ResumeRewind", "StampBrackets", "StampMillis", "StampHotKey",
-// "SlowerHotKey", "FasterHotKey", "SpeedResetHotKey". False after a failure
+// "SlowerHotKey", "FasterHotKey", "SpeedResetHotKey", "ReplayHotKey",
+// "ReplaySeconds". False after a failure
 // (already reported).
 bool StoreTypingSettings(HKEY key, const TSettings& values);
 
@@ -39,5 +40,7 @@ void WarnHotKeyRefused(WORD code, HotKeyRefusal why = HotKeyRefusal::Taken);
 
 // The rewind rounded down to its step and held in its range.
 int ClampResumeRewind(int ms);
+// The replay loop's seconds held in their range.
+int ClampReplaySeconds(int seconds);
 
 }  // namespace kestrel

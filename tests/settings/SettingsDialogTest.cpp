@@ -348,6 +348,8 @@ TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStores
     EXPECT_TRUE(Checked(idStampBrackets));
     EXPECT_EQ(combo(idStampMillis), 0);
     EXPECT_EQ(shownHotKey(), 0x4000 | VK_INSERT);
+    EXPECT_EQ(shownHotKey(idReplayHotKey), 0x4000 | 0x8000 | VK_SPACE);
+    EXPECT_EQ(Text(idReplaySeconds), L"5 s");
 
     setHotKey(kCtrlShift | VK_F11);
     ASSERT_EQ(seam.boxes.size(), 1u);
@@ -372,6 +374,7 @@ TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStores
     EXPECT_EQ(shownHotKey(idSlowerHotKey), 0x8000 | 0x2000 | VK_NEXT);
     ::SendMessageW(form.Control(idResumeRewind), CB_SETCURSEL, 3, 0);
     ::SendMessageW(form.Control(idSpeed), CB_SETCURSEL, 4, 0);  // 70 %
+    ::SendMessageW(form.Control(idReplaySeconds), CB_SETCURSEL, 5, 0);
     Press(idStampBrackets);
     d.Press(idSave);
   });
@@ -379,6 +382,7 @@ TEST_F(SettingsDialog, TheTranscriptionPageRefusesAHotKeyTheSystemHoldsAndStores
   EXPECT_EQ(Dword(L"FasterHotKey"), static_cast<DWORD>(VK_F13));
   EXPECT_EQ(Settings.ResumeRewind, 1500);
   EXPECT_EQ(Dword(L"Speed"), 70u);
+  EXPECT_EQ(Dword(L"ReplaySeconds"), 8u);
   EXPECT_FALSE(Settings.StampBrackets);
   EXPECT_EQ(Settings.StampHotKey, kCtrlShift | VK_F10);
   EXPECT_EQ(Dword(L"ResumeRewind"), 1500u);

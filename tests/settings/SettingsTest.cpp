@@ -94,6 +94,7 @@ TEST_F(SettingsStore, StoredValuesAreReadAndBadOnesFallBack) {
   SetDword(L"LayoutIndex", 2);
   SetString(L"Sort", L"no");          // wrong type: default
   SetString(L"ErrPlaytime", L"0");    // wrong type: default
+  SetDword(L"ReplaySeconds", 16);     // out of range: default
   LoadSettings();
   EXPECT_TRUE(Settings.AlwaysTop);
   EXPECT_FALSE(Settings.Group);
@@ -101,6 +102,7 @@ TEST_F(SettingsStore, StoredValuesAreReadAndBadOnesFallBack) {
   EXPECT_TRUE(Settings.Sort);
   EXPECT_TRUE(Settings.ErrPlaytime);
   EXPECT_EQ(Settings.RandomTimes, 12);
+  EXPECT_EQ(Settings.ReplaySeconds, 5);
   EXPECT_EQ(Settings.Time1, 54'000'000'000LL);
   EXPECT_DOUBLE_EQ(Settings.Time3, 0.5 / 86400.0);
   EXPECT_EQ(Settings.DeviceName, L"Speakers");
