@@ -135,6 +135,48 @@ TEST_F(StripPlaying, HotKeyStepsAndTheirLimits) {
   EXPECT_EQ(window->Player()->State(), PlayerState::Paused);
 }
 
+// With the rewind on resume at 5 s, only a resume from where the typist
+// paused goes back: a step or a click on the bar, while paused or while
+// playing, stays where it went.
+TEST_F(StripPlaying, AMoveIsNotUndoneByTheRewindOnResume) {
+  kestrel::Settings.ResumeRewind = 5000;
+  constexpr int64_t kSecond = 10'000'000;
+  Click(app::idPlay);
+  ASSERT_GT(window->Player()->Duration(), 8 * kSecond);
+  const int twoThirds = Width(frame) * 2 / 3;  // about 6 s
+  int64_t from = 0;
+  auto pausedAt = [&](int x) {
+    SeekOnFrame(x);
+    Click(app::idPlay);
+    ASSERT_EQ(window->Player()->State(), PlayerState::Paused);
+    from = Position();
+  };
+  auto resumesOnFrom = [&](const char* move) {
+    Click(app::idPlay);
+    ASSERT_EQ(window->Player()->State(), PlayerState::Running);
+    EXPECT_GT(Position(), from) << move;
+  };
+  pausedAt(twoThirds);
+  MouseClick(window->Control(app::SpeedButton2));
+  resumesOnFrom("Vpred while paused");
+  pausedAt(twoThirds);
+  window->HotKeys().HotKeyForwardHotKey();
+  resumesOnFrom("Ctrl+Right while paused");
+  pausedAt(twoThirds / 4);
+  SeekOnFrame(twoThirds);
+  resumesOnFrom("a click on the bar while paused");
+
+  SeekOnFrame(twoThirds);
+  from = Position();
+  MouseClick(window->Control(app::SpeedButton2));
+  EXPECT_EQ(window->Player()->State(), PlayerState::Running);
+  EXPECT_GT(Position(), from) << "Vpred while playing";
+  // The typist's own pause still resumes earlier.
+  pausedAt(twoThirds);
+  Click(app::idPlay);
+  EXPECT_LT(Position(), from - 4 * kSecond);
+}
+
 // A hot key that the system posts amid the notifications of the window's own
 // work (an opening: the play button disabled, then enabled again) acts
 // after them, on the window as that work left it.
