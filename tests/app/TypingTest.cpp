@@ -3,6 +3,8 @@
 // continue where they were left, within a run and after a restart.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "WindowFixture.h"
 #include "app/MediaTime.h"
 #include "Desktop.h"
@@ -77,6 +79,41 @@ TEST_F(Typing, TheTimeStampHotKeyTypesThePositionIntoTheFocusedProgram) {
   EXPECT_TRUE(PumpUntil([&] { return typed() == both; }, 5s));
   EXPECT_EQ(Text(app::idNull), L"") << "the player got keys too";
   EXPECT_TRUE(notepad.focused());
+}
+
+// After pauses, resumes and a stamp, the place kept for a recording left
+// in a pause is the one its read-out showed, and it shows again.
+TEST_F(Typing, ThePlaceOfTheLastOfSeveralPausesIsKept) {
+  kestrel::Settings.PlaySelected = false;
+  kestrel::Settings.ResumeRewind = 0;
+  const std::wstring a = Recording(recs, L"a.mp3", L"longrec.mp3");
+  UseList({a, Recording(recs, L"b.mp3", L"shortrec.mp3")});
+  MakeWindow();
+  window->Layout().SetMillisMode(true, true);
+  TPlayer& player = *window->Player();
+  auto playTo = [&](int64_t at) {
+    Click(app::idPlay);
+    ASSERT_TRUE(PumpUntil([&] { return player.GetPosition() >= at; }, 10s));
+    Click(app::idPlay);
+    ASSERT_EQ(player.State(), PlayerState::Paused);
+  };
+  playTo(kSecond);
+  playTo(2 * kSecond);
+  window->HotKeys().HotKeyTimeStampHotKey();
+  playTo(4 * kSecond);
+  const std::wstring shown = Text(app::idTime1);
+  ASSERT_GT(app::ParseMediaTime(shown), 3 * kSecond);
+
+  ::SendMessageW(window->Control(app::cmbSongs), CB_SETCURSEL, 1, 0);
+  window->Recordings().cmbSongsChange();
+  Pump();
+  const auto kept = window->Transport().Positions()->Find(a);
+  ASSERT_TRUE(kept);
+  EXPECT_LT(std::abs(*kept - app::ParseMediaTime(shown)), kSlack) << "shown " << testing::PrintToString(shown);
+  ::SendMessageW(window->Control(app::cmbSongs), CB_SETCURSEL, 0, 0);
+  window->Recordings().cmbSongsChange();
+  Pump();
+  EXPECT_EQ(Text(app::idTime1), shown);
 }
 
 TEST_F(Typing, ARecordingContinuesWhereItWasLeftAlsoAfterARestart) {
