@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "WindowFixture.h"
 #include "app/MediaTime.h"
@@ -79,6 +80,25 @@ TEST_F(Typing, TheTimeStampHotKeyTypesThePositionIntoTheFocusedProgram) {
   EXPECT_TRUE(PumpUntil([&] { return typed() == both; }, 5s));
   EXPECT_EQ(Text(app::idNull), L"") << "the player got keys too";
   EXPECT_TRUE(notepad.focused());
+}
+
+// Two rows trading their keys in one save both work afterwards.
+TEST_F(Typing, TwoChangeableKeysTradedInOneSaveBothWork) {
+  UseList({Recording(recs, L"a.mp3")});
+  MakeWindow();
+  auto& s = kestrel::Settings;
+  std::swap(s.SlowerHotKey, s.FasterHotKey);
+  EXPECT_TRUE(window->HotKeys().ApplyTypingSettings());
+  EXPECT_TRUE(window->HotKeys().Key(L"HotKeySlower")->Registered());
+  EXPECT_TRUE(window->HotKeys().Key(L"HotKeyFaster")->Registered());
+  desktop::FocusedNotepad notepad;  // the keys come from the X server to a focused program
+  ASSERT_TRUE(notepad.focused());
+  auto shows = [&](const wchar_t* speed) { return PumpUntil([&] { return Text(app::idSpeed) == speed; }, 5s); };
+  ASSERT_TRUE(desktop::PressKeys("alt+shift+Prior"));
+  EXPECT_TRUE(shows(L"95 %")) << testing::PrintToString(Text(app::idSpeed));
+  ASSERT_TRUE(desktop::PressKeys("alt+shift+Next"));
+  EXPECT_TRUE(shows(L"100 %")) << testing::PrintToString(Text(app::idSpeed));
+  EXPECT_TRUE(seam.boxes.empty());
 }
 
 // After pauses, resumes and a stamp, the place kept for a recording left
