@@ -302,6 +302,10 @@ void TfrmVocorder::WMPlayerNotify(LPARAM code) {
   switch (code) {
     case pnOpening: ::EnableWindow(Control(idPlay), FALSE); break;
     case pnOpened:
+      // A graph the stretcher could not be put into plays at 100 %.
+      readouts_.ShowSpeed(Player_->AppliedSpeed());
+      ::EnableWindow(Control(idPlay), TRUE);
+      break;
     case pnPlayFailed: ::EnableWindow(Control(idPlay), TRUE); break;
     case pnPlaying:
       strip_.SetRefreshInterval(readouts_.PlayInterval());
