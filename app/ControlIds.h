@@ -39,6 +39,7 @@ enum Continuation : WPARAM {
   ctOpenFirstRecording,   // start-up, once the window shows
   ctRecordingWindow,      // start-up, after the first recording
   ctHotKey,               // a hot key's action (the hot key table)
+  ctEditorLeft,           // the focus left the position editor
 };
 
 }  // namespace app

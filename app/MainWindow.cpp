@@ -28,6 +28,7 @@ bool IsFlatButton(int id) { return (id >= idPlay && id <= btnKonec) || (id >= id
 
 TfrmVocorder::TfrmVocorder() {
   transport_.OnOpenFailed = [this](const std::wstring& text) { actions_.PlayerOpenFailed(text); };
+  editor_.OnAccept = [this](int64_t position) { transport_.GoTo(position); };
 }
 
 TfrmVocorder::~TfrmVocorder() {
@@ -130,6 +131,15 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       }
       break;
+    case WM_PARENTNOTIFY:
+      if (LOWORD(wp) == WM_LBUTTONDOWN || LOWORD(wp) == WM_RBUTTONDOWN) editor_.ClickedElsewhere();
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: editor_.ClickedElsewhere(); break;
+    case WM_MOUSEACTIVATE:
+      // Before the click activates the strip: the program that had the keyboard.
+      editor_.NoteKeyboardOwner(::GetForegroundWindow());
+      break;
     case WM_DRAWITEM:
       DrawFlatButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
       return TRUE;
@@ -206,7 +216,8 @@ void TfrmVocorder::OnCommand(int id, int code) {
         recordings_.cmbArtistsChange();
       }
       return;
-    case idTime1: if (code == STN_CLICKED) editor_.idTime1Click(); return;
+    // A click soon after the last one on the read-out is a double-click.
+    case idTime1: if (code == STN_CLICKED || code == STN_DBLCLK) editor_.idTime1Click(); return;
     case idTimeEdit2a: if (code == STN_CLICKED) editor_.idTimeEdit2aEnter(); return;
     case idTimeEdit2b: if (code == STN_CLICKED) editor_.idTimeEdit2bEnter(); return;
     case idTimeEdit2c: if (code == STN_CLICKED) editor_.idTimeEdit2cEnter(); return;
@@ -260,6 +271,7 @@ void TfrmVocorder::OnContinuation(Continuation what) {
       keySink_.RefocusKeySink();
       return;
     case ctHotKey: hotKeys_.RunPressed(); return;
+    case ctEditorLeft: editor_.FocusLeft(); return;
   }
 }
 

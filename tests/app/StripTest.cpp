@@ -3,6 +3,7 @@
 // start, and every text of the windows.
 #include <gtest/gtest.h>
 
+#include "Desktop.h"
 #include "WindowFixture.h"
 #include "base/Text.h"
 #include "core/globals.h"
@@ -262,6 +263,59 @@ TEST_F(Strip, ThePositionEditor) {
   window->Layout().ApplyVisibilityMask(kestrel::DefaultVisibilityMask & ~0x80u);
   EXPECT_FALSE(::IsWindowVisible(editor));
   EXPECT_EQ(::GetFocus(), window->Control(app::idNull));
+}
+
+// The editor opened by a click on the read-out while another program has
+// the keyboard takes it, with keys through the system's input queue: digits
+// type into the field, the arrows move and change, Enter goes there and Esc
+// does not; each gives the keyboard back. The hot keys work while it is
+// open, and a click elsewhere closes it.
+TEST_F(StripPlaying, ThePositionEditorGoesToATypedTime) {
+  PlayPaused();
+  desktop::FocusedNotepad notepad;
+  ASSERT_TRUE(notepad.focused());
+  HWND editor = window->Control(app::idTime2Frm);
+  auto field = [&](int id) { return app::WindowText(::GetDlgItem(editor, id)); };
+  auto open = [&] {
+    MouseClick(window->Control(app::idTime1));
+    ASSERT_TRUE(::IsWindowVisible(editor));
+    EXPECT_EQ(::GetForegroundWindow(), window->Handle());
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(editor, app::idTimeEdit2cCursor));
+  };
+  auto keys = [&](std::initializer_list<WORD> vks, WORD modifier = 0) {
+    ASSERT_TRUE(desktop::SendKeys(vks, modifier));
+    Pump(100ms);
+  };
+  open();
+  keys({'0', '7', VK_UP, VK_UP, VK_DOWN});
+  EXPECT_EQ(field(app::idTimeEdit2c), L"08");
+  keys({VK_LEFT, '0', '1'});  // the minutes, full, move on to the seconds
+  EXPECT_EQ(field(app::idTimeEdit2b), L"01");
+  keys({VK_LEFT, VK_DOWN, '0', '0', '0', '6'});
+  EXPECT_EQ(field(app::idTimeEdit2b), L"00");
+  EXPECT_EQ(field(app::idTimeEdit2c), L"06");
+  keys({VK_RETURN});
+  EXPECT_FALSE(::IsWindowVisible(editor));
+  EXPECT_EQ(window->Player()->State(), PlayerState::Paused);
+  EXPECT_EQ(Position() / 10'000'000, 6);
+  EXPECT_EQ(Text(app::idTime1), L"00:00:06");
+  EXPECT_TRUE(PumpUntil([&] { return notepad.focused(); }, 5s)) << "the keyboard did not go back";
+
+  open();
+  keys({'2', VK_ESCAPE});
+  EXPECT_FALSE(::IsWindowVisible(editor));
+  EXPECT_EQ(Text(app::idTime1), L"00:00:06");
+  EXPECT_EQ(Position() / 10'000'000, 6);
+  EXPECT_TRUE(PumpUntil([&] { return notepad.focused(); }, 5s));
+
+  open();
+  keys({VK_SPACE}, VK_CONTROL);  // a hot key, not a key of the editor
+  EXPECT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Running; }, 5s));
+  EXPECT_TRUE(::IsWindowVisible(editor));
+  MouseClick(window->Control(app::Label3));
+  EXPECT_FALSE(::IsWindowVisible(editor));
+  EXPECT_TRUE(::IsWindowVisible(window->Control(app::idTime1)));
+  EXPECT_EQ(Text(app::idNull), L"");
 }
 
 TEST_F(Strip, NextMovesOnIntoTheNextFolder) {

@@ -225,6 +225,23 @@ bool TypeKeys(const std::string& text) {
   return RunUnix(L"/usr/bin/xdotool type --delay 40 '" + std::wstring(text.begin(), text.end()) + L"'");
 }
 
+bool SendKeys(std::initializer_list<WORD> keys, WORD modifier) {
+  auto key = [](WORD vk, DWORD flags) {
+    INPUT i{INPUT_KEYBOARD};
+    i.ki.wVk = vk;
+    i.ki.dwFlags = flags;
+    return i;
+  };
+  std::vector<INPUT> in;
+  if (modifier) in.push_back(key(modifier, 0));
+  for (WORD vk : keys) {
+    in.push_back(key(vk, 0));
+    in.push_back(key(vk, KEYEVENTF_KEYUP));
+  }
+  if (modifier) in.push_back(key(modifier, KEYEVENTF_KEYUP));
+  return ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
+}
+
 bool WaitUntilHotKeyTaken(UINT modifiers, UINT virtualKey, std::chrono::milliseconds timeout) {
   constexpr int kProbeId = 0x7F00;
   return testing_support::WaitUntil([&] {
