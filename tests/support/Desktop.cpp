@@ -111,6 +111,15 @@ int Width(HWND w) {
 
 void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
 
+bool MouseClick(HWND w) {
+  const RECT r = RectOf(w);
+  if (!::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2)) return false;
+  INPUT in[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  return ::SendInput(2, in, sizeof(INPUT)) == 2;
+}
+
 void Press(HWND dialog, int buttonId) {
   ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(dialog, buttonId)));
