@@ -141,41 +141,34 @@ TEST_F(StripPlaying, HotKeyStepsAndTheirLimits) {
 // playing, stays where it went.
 TEST_F(StripPlaying, AMoveIsNotUndoneByTheRewindOnResume) {
   kestrel::Settings.ResumeRewind = 5000;
-  constexpr int64_t kSecond = 10'000'000;
   Click(app::idPlay);
-  ASSERT_GT(window->Player()->Duration(), 8 * kSecond);
-  const int twoThirds = Width(frame) * 2 / 3;  // about 6 s
+  const int x = Width(frame) * 2 / 3;  // about 6 s
   int64_t from = 0;
-  auto pausedAt = [&](int x) {
-    SeekOnFrame(x);
+  auto pausedAt = [&](int at) {
+    SeekOnFrame(at);
     Click(app::idPlay);
-    ASSERT_EQ(window->Player()->State(), PlayerState::Paused);
     from = Position();
   };
-  auto resumesOnFrom = [&](const char* move) {
-    Click(app::idPlay);
-    ASSERT_EQ(window->Player()->State(), PlayerState::Running);
+  auto playsOnFrom = [&](const char* move) {
+    if (window->Player()->State() == PlayerState::Paused) Click(app::idPlay);
+    EXPECT_EQ(window->Player()->State(), PlayerState::Running) << move;
     EXPECT_GT(Position(), from) << move;
   };
-  pausedAt(twoThirds);
+  pausedAt(x);
   MouseClick(window->Control(app::SpeedButton2));
-  resumesOnFrom("Vpred while paused");
-  pausedAt(twoThirds);
+  playsOnFrom("Vpred while paused");
+  pausedAt(x);
   window->HotKeys().HotKeyForwardHotKey();
-  resumesOnFrom("Ctrl+Right while paused");
-  pausedAt(twoThirds / 4);
-  SeekOnFrame(twoThirds);
-  resumesOnFrom("a click on the bar while paused");
-
-  SeekOnFrame(twoThirds);
+  playsOnFrom("Ctrl+Right while paused");
+  pausedAt(x / 4);
+  SeekOnFrame(x);
+  playsOnFrom("a click on the bar while paused");
   from = Position();
   MouseClick(window->Control(app::SpeedButton2));
-  EXPECT_EQ(window->Player()->State(), PlayerState::Running);
-  EXPECT_GT(Position(), from) << "Vpred while playing";
-  // The typist's own pause still resumes earlier.
-  pausedAt(twoThirds);
+  playsOnFrom("Vpred while playing");
+  pausedAt(x);  // the typist's own pause still resumes earlier
   Click(app::idPlay);
-  EXPECT_LT(Position(), from - 4 * kSecond);
+  EXPECT_LT(Position(), from - 40'000'000);
 }
 
 // A hot key that the system posts amid the notifications of the window's own
@@ -273,49 +266,32 @@ TEST_F(Strip, ThePositionEditor) {
 TEST_F(StripPlaying, ThePositionEditorGoesToATypedTime) {
   PlayPaused();
   desktop::FocusedNotepad notepad;
-  ASSERT_TRUE(notepad.focused());
   HWND editor = window->Control(app::idTime2Frm);
   auto field = [&](int id) { return app::WindowText(::GetDlgItem(editor, id)); };
-  auto open = [&] {
+  auto typed = [&](std::initializer_list<WORD> vks, WORD modifier = 0) {
+    ASSERT_TRUE(notepad.focused());
     MouseClick(window->Control(app::idTime1));
     ASSERT_TRUE(::IsWindowVisible(editor));
-    EXPECT_EQ(::GetForegroundWindow(), window->Handle());
     EXPECT_EQ(::GetFocus(), ::GetDlgItem(editor, app::idTimeEdit2cCursor));
-  };
-  auto keys = [&](std::initializer_list<WORD> vks, WORD modifier = 0) {
     ASSERT_TRUE(desktop::SendKeys(vks, modifier));
-    Pump(100ms);
+    Pump(200ms);
   };
-  open();
-  keys({'0', '7', VK_UP, VK_UP, VK_DOWN});
-  EXPECT_EQ(field(app::idTimeEdit2c), L"08");
-  keys({VK_LEFT, '0', '1'});  // the minutes, full, move on to the seconds
-  EXPECT_EQ(field(app::idTimeEdit2b), L"01");
-  keys({VK_LEFT, VK_DOWN, '0', '0', '0', '6'});
-  EXPECT_EQ(field(app::idTimeEdit2b), L"00");
-  EXPECT_EQ(field(app::idTimeEdit2c), L"06");
-  keys({VK_RETURN});
-  EXPECT_FALSE(::IsWindowVisible(editor));
-  EXPECT_EQ(window->Player()->State(), PlayerState::Paused);
-  EXPECT_EQ(Position() / 10'000'000, 6);
-  EXPECT_EQ(Text(app::idTime1), L"00:00:06");
+  typed({'0', '7', VK_UP, VK_UP, VK_DOWN, VK_LEFT, '0', '1', VK_LEFT, VK_DOWN, '0', '0', '0'});
+  EXPECT_EQ(field(app::idTimeEdit2b) + field(app::idTimeEdit2c), L"0008");  // full minutes move on
+  ASSERT_TRUE(desktop::SendKeys({'6', VK_RETURN}));
   EXPECT_TRUE(PumpUntil([&] { return notepad.focused(); }, 5s)) << "the keyboard did not go back";
-
-  open();
-  keys({'2', VK_ESCAPE});
   EXPECT_FALSE(::IsWindowVisible(editor));
   EXPECT_EQ(Text(app::idTime1), L"00:00:06");
   EXPECT_EQ(Position() / 10'000'000, 6);
-  EXPECT_TRUE(PumpUntil([&] { return notepad.focused(); }, 5s));
 
-  open();
-  keys({VK_SPACE}, VK_CONTROL);  // a hot key, not a key of the editor
+  typed({'2', VK_ESCAPE});
+  EXPECT_TRUE(PumpUntil([&] { return notepad.focused(); }, 5s));
+  EXPECT_EQ(Position() / 10'000'000, 6);
+  typed({VK_SPACE}, VK_CONTROL);  // a hot key, not a key of the editor
   EXPECT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Running; }, 5s));
   EXPECT_TRUE(::IsWindowVisible(editor));
   MouseClick(window->Control(app::Label3));
   EXPECT_FALSE(::IsWindowVisible(editor));
-  EXPECT_TRUE(::IsWindowVisible(window->Control(app::idTime1)));
-  EXPECT_EQ(Text(app::idNull), L"");
 }
 
 TEST_F(Strip, NextMovesOnIntoTheNextFolder) {

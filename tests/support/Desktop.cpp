@@ -111,15 +111,6 @@ int Width(HWND w) {
 
 void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
 
-bool MouseClick(HWND w) {
-  const RECT r = RectOf(w);
-  if (!::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2)) return false;
-  INPUT in[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  return ::SendInput(2, in, sizeof(INPUT)) == 2;
-}
-
 void Press(HWND dialog, int buttonId) {
   ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(dialog, buttonId)));
@@ -235,19 +226,11 @@ bool TypeKeys(const std::string& text) {
 }
 
 bool SendKeys(std::initializer_list<WORD> keys, WORD modifier) {
-  auto key = [](WORD vk, DWORD flags) {
-    INPUT i{INPUT_KEYBOARD};
-    i.ki.wVk = vk;
-    i.ki.dwFlags = flags;
-    return i;
-  };
   std::vector<INPUT> in;
-  if (modifier) in.push_back(key(modifier, 0));
-  for (WORD vk : keys) {
-    in.push_back(key(vk, 0));
-    in.push_back(key(vk, KEYEVENTF_KEYUP));
-  }
-  if (modifier) in.push_back(key(modifier, KEYEVENTF_KEYUP));
+  auto add = [&](WORD vk, DWORD flags) { in.push_back({INPUT_KEYBOARD, {.ki = {vk, 0, flags, 0, 0}}}); };
+  if (modifier) add(modifier, 0);
+  for (WORD vk : keys) add(vk, 0), add(vk, KEYEVENTF_KEYUP);
+  if (modifier) add(modifier, KEYEVENTF_KEYUP);
   return ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
 }
 

@@ -36,9 +36,6 @@ int Width(HWND w);
 // A click as the button itself takes it; posted, so a modal window the
 // click opens does not hold the caller.
 void Click(HWND button);
-// A click of the mouse itself at the centre of the window, through the
-// system's input queue (it activates the window's program as a user's does).
-bool MouseClick(HWND w);
 // A button's command as the dialog gets it (dialogs whose buttons are not
 // ours, such as the shell's), posted.
 void Press(HWND dialog, int buttonId);
