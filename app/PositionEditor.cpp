@@ -146,13 +146,16 @@ bool TPositionEditor::MoveField(int step) {
 }
 
 void TPositionEditor::ChangeField(int by) {
-  const HWND field = Item(kFields[FieldIndex()]);
-  std::wstring text = WindowText(field);
+  // Minutes and seconds run round within 60, the others within their digits.
   const int index = FieldIndex();
-  int limit = index == 1 || index == 2 ? 60 : 1;
-  if (limit == 1)
-    for (size_t i = 0; i < text.size(); ++i) limit *= 10;
-  const int value = (static_cast<int>(std::wcstol(text.c_str(), nullptr, 10)) + by + limit) % limit;
+  const HWND field = Item(kFields[index]);
+  const std::wstring text = WindowText(field);
+  int limit = 60;
+  if (index != 1 && index != 2) {
+    limit = 1;
+    for (size_t i = 0; i < text.size() && limit < 100'000; ++i) limit *= 10;
+  }
+  const int value = (static_cast<int>(std::wcstol(text.c_str(), nullptr, 10) % limit) + by + limit) % limit;
   std::wstring digits = std::to_wstring(value);
   if (digits.size() < text.size()) digits.insert(0, text.size() - digits.size(), L'0');
   ::SetWindowTextW(field, digits.c_str());
@@ -160,7 +163,9 @@ void TPositionEditor::ChangeField(int by) {
 }
 
 int64_t TPositionEditor::Time() const {
-  auto value = [&](int i) { return static_cast<int64_t>(std::wcstol(WindowText(Item(kFields[i])).c_str(), nullptr, 10)); };
+  auto value = [&](int i) {
+    return static_cast<int64_t>(std::wcstol(WindowText(Item(kFields[i])).c_str(), nullptr, 10));
+  };
   const int64_t seconds = (value(0) * 60 + value(1)) * 60 + value(2);
   return seconds * 10'000'000 + (readouts_.ShowMillis() ? value(3) * 10'000 : 0);
 }
