@@ -40,6 +40,7 @@ enum Continuation : WPARAM {
   ctRecordingWindow,      // start-up, after the first recording
   ctHotKey,               // a hot key's action (the hot key table)
   ctPedals,               // the pedals' action (the pedal steering)
+  ctEditorLeft,           // the focus left the position editor
 };
 
 }  // namespace app

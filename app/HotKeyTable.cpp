@@ -1,5 +1,6 @@
 #include "app/HotKeyTable.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "base/ModalScope.h"
@@ -10,19 +11,24 @@
 
 namespace app {
 
-using services::scCtrl;
+namespace {
+
+// The fixed keys are the ones the settings refuse to the changeable rows.
+constexpr WORD Fixed(size_t i) { return static_cast<WORD>(kestrel::kFixedHotKeys[i]); }
+
+}  // namespace
 
 void THotKeyTable::Create() {
   auto& s = kestrel::Settings;
   bindings_ = {
-      {scCtrl | VK_SPACE, &THotKeyTable::HotKeyStartStopHotKey, L"HotKeyStartStop", nullptr},
-      {scCtrl | VK_LEFT, &THotKeyTable::HotKeyBackHotKey, L"HotKeyBack", nullptr},
-      {scCtrl | VK_RIGHT, &THotKeyTable::HotKeyForwardHotKey, L"HotKeyForward", nullptr},
-      {scCtrl | VK_PRIOR, &THotKeyTable::HotKeyForwardXHotKey, L"HotKeyForwardX", nullptr},
-      {scCtrl | VK_NEXT, &THotKeyTable::HotKeyBackXHotKey, L"HotKeyBackX", nullptr},
-      {scCtrl | VK_F5, &THotKeyTable::HotKeyRefreshHotKey, L"HotKeyRefresh", nullptr},
-      {scCtrl | VK_UP, &THotKeyTable::HotKeyVolUpHotKey, L"HotKeyVolUp", nullptr},
-      {scCtrl | VK_DOWN, &THotKeyTable::HotKeyVolDownHotKey, L"HotKeyVolDown", nullptr},
+      {Fixed(0), &THotKeyTable::HotKeyStartStopHotKey, L"HotKeyStartStop", nullptr},  // Ctrl+Space
+      {Fixed(1), &THotKeyTable::HotKeyBackHotKey, L"HotKeyBack", nullptr},            // Ctrl+Left
+      {Fixed(2), &THotKeyTable::HotKeyForwardHotKey, L"HotKeyForward", nullptr},      // Ctrl+Right
+      {Fixed(3), &THotKeyTable::HotKeyForwardXHotKey, L"HotKeyForwardX", nullptr},    // Ctrl+PageUp
+      {Fixed(4), &THotKeyTable::HotKeyBackXHotKey, L"HotKeyBackX", nullptr},          // Ctrl+PageDown
+      {Fixed(5), &THotKeyTable::HotKeyRefreshHotKey, L"HotKeyRefresh", nullptr},      // Ctrl+F5
+      {Fixed(6), &THotKeyTable::HotKeyVolUpHotKey, L"HotKeyVolUp", nullptr},          // Ctrl+Up
+      {Fixed(7), &THotKeyTable::HotKeyVolDownHotKey, L"HotKeyVolDown", nullptr},      // Ctrl+Down
       {0, &THotKeyTable::HotKeyTimeStampHotKey, L"HotKeyTimeStamp", &s.StampHotKey},
       {0, &THotKeyTable::HotKeySlowerHotKey, L"HotKeySlower", &s.SlowerHotKey},
       {0, &THotKeyTable::HotKeyFasterHotKey, L"HotKeyFaster", &s.FasterHotKey},
@@ -32,6 +38,8 @@ void THotKeyTable::Create() {
   keys_.clear();
   for (size_t i = 0; i < bindings_.size(); ++i) {
     auto key = std::make_unique<services::TfisHotKey>();
+    // A held stamp or speed key would type or store on every repeat.
+    key->SetNoRepeat(bindings_[i].setting != nullptr);
     key->SetKey(bindings_[i].setting ? static_cast<WORD>(*bindings_[i].setting) : bindings_[i].key);
     key->OnHotKey = [this, i](services::TfisHotKey&) { Pressed(i); };
     key->Loaded();
@@ -66,20 +74,24 @@ void THotKeyTable::RunPressed() {
 }
 
 bool THotKeyTable::ApplyTypingSettings() {
-  bool all = true;
-  // The page refused what the system would not give; a key taken by another
-  // program since is told the same way, once, when it is changed to.
+  // All let go before any is claimed, so that a key given from one row to
+  // another in one save is not refused because the first still held it.
+  std::vector<services::TfisHotKey*> keys;
+  std::vector<WORD> codes;
   for (size_t i = 0; i < bindings_.size(); ++i) {
     if (!bindings_[i].setting) continue;
-    services::TfisHotKey& key = *keys_[i];
-    const WORD code = static_cast<WORD>(*bindings_[i].setting);
-    const bool changed = key.Key() != code;
-    key.SetKey(code);
-    if (code == 0 || key.Registered()) continue;
-    all = false;
-    if (changed) kestrel::WarnHotKeyRefused(code);
+    keys.push_back(keys_[i].get());
+    codes.push_back(static_cast<WORD>(*bindings_[i].setting));
   }
-  return all;
+  services::TfisHotKey::SetKeys(keys, codes);
+  // The page refused what the system would not give; a key taken by another
+  // program since is told the same way, once.
+  std::vector<WORD> refused;
+  for (size_t j = 0; j < keys.size(); ++j)
+    if (codes[j] != 0 && !keys[j]->Registered() && std::ranges::find(refused, codes[j]) == refused.end())
+      refused.push_back(codes[j]);
+  for (WORD code : refused) kestrel::WarnHotKeyRefused(code);
+  return refused.empty();
 }
 
 void THotKeyTable::HotKeyStartStopHotKey() {

@@ -42,7 +42,7 @@ public:
   // The component of a binding, by its name; null when there is none.
   services::TfisHotKey* Key(const wchar_t* name) const;
   // The changeable keys taken up again after the settings dialog: false when
-  // the system refused one (a newly chosen one is reported).
+  // the system refused one (each refused code is reported once).
   bool ApplyTypingSettings();
   // The oldest key pressed, run now (ctHotKey).
   void RunPressed();

@@ -31,6 +31,7 @@ bool IsTransportButton(int id) { return id == idPlay || id == idStop || id == Sp
 
 TfrmVocorder::TfrmVocorder() {
   transport_.OnOpenFailed = [this](const std::wstring& text) { actions_.PlayerOpenFailed(text); };
+  editor_.OnAccept = [this](int64_t position) { transport_.GoTo(position); };
 }
 
 TfrmVocorder::~TfrmVocorder() {
@@ -135,6 +136,15 @@ LRESULT TfrmVocorder::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       }
       break;
+    case WM_PARENTNOTIFY:
+      if (LOWORD(wp) == WM_LBUTTONDOWN || LOWORD(wp) == WM_RBUTTONDOWN) editor_.ClickedElsewhere();
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: editor_.ClickedElsewhere(); break;
+    case WM_MOUSEACTIVATE:
+      // Before the click activates the strip: the program that had the keyboard.
+      editor_.NoteKeyboardOwner(::GetForegroundWindow());
+      break;
     case WM_DRAWITEM:
       DrawFlatButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
       return TRUE;
@@ -213,7 +223,8 @@ void TfrmVocorder::OnCommand(int id, int code) {
         recordings_.cmbArtistsChange();
       }
       return;
-    case idTime1: if (code == STN_CLICKED) editor_.idTime1Click(); return;
+    // A click soon after the last one on the read-out is a double-click.
+    case idTime1: if (code == STN_CLICKED || code == STN_DBLCLK) editor_.idTime1Click(); return;
     case idTimeEdit2a: if (code == STN_CLICKED) editor_.idTimeEdit2aEnter(); return;
     case idTimeEdit2b: if (code == STN_CLICKED) editor_.idTimeEdit2bEnter(); return;
     case idTimeEdit2c: if (code == STN_CLICKED) editor_.idTimeEdit2cEnter(); return;
@@ -269,6 +280,7 @@ void TfrmVocorder::OnContinuation(Continuation what) {
       return;
     case ctHotKey: hotKeys_.RunPressed(); return;
     case ctPedals: pedals_.RunPressed(); return;
+    case ctEditorLeft: editor_.FocusLeft(); return;
   }
 }
 
@@ -312,6 +324,10 @@ void TfrmVocorder::WMPlayerNotify(LPARAM code) {
   switch (code) {
     case pnOpening: ::EnableWindow(Control(idPlay), FALSE); break;
     case pnOpened:
+      // A graph the stretcher could not be put into plays at 100 %.
+      readouts_.ShowSpeed(Player_->AppliedSpeed());
+      ::EnableWindow(Control(idPlay), TRUE);
+      break;
     case pnPlayFailed: ::EnableWindow(Control(idPlay), TRUE); break;
     case pnPlaying:
       strip_.SetRefreshInterval(readouts_.PlayInterval());

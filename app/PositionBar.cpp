@@ -1,6 +1,7 @@
 #include "app/PositionBar.h"
 
 #include "base/ScopeExit.h"
+#include "player/PlayerScales.h"
 #include "player/TPlayer.h"
 
 namespace app {
@@ -31,9 +32,17 @@ void TPositionBar::Reset() {
 }
 
 void TPositionBar::SeekToPixel(int pixel) {
-  polling_ = false;
-  ScopeExit again([this] { polling_ = true; });
-  strip_.Player().SeekToBarPixel(FrameWidth(), pixel, TStrip::kBarMargin);
+  TPlayer& player = strip_.Player();
+  SeekTo(BarPixelToPosition(pixel, player.Duration(), FrameWidth(), TStrip::kBarMargin));
+}
+
+void TPositionBar::SeekTo(int64_t position) {
+  {
+    polling_ = false;
+    ScopeExit again([this] { polling_ = true; });
+    strip_.Player().SetPosition(position);
+  }
+  if (OnSeek) OnSeek();
 }
 
 void TPositionBar::StepTo(int fill, int pixel) {

@@ -3,6 +3,9 @@
 // stop or close) the refresh timer redraws it and a click seeks there.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 #include "app/Controls.h"
 #include "app/Strip.h"
 
@@ -22,6 +25,10 @@ public:
   // The fill at `fill` and the player sought to `pixel` of the bar, with
   // the timer's redraws held meanwhile.
   void StepTo(int fill, int pixel);
+  // The player sought to a time, the redraws held meanwhile.
+  void SeekTo(int64_t position);
+  // After every seek of the bar's (a click, a step, SeekTo).
+  std::function<void()> OnSeek;
   // A tick of the refresh timer: the fill follows the player.
   void Redraw();
 

@@ -12,17 +12,15 @@ constexpr UINT kStepRepeatMs = 200;
 }  // namespace
 
 void TStepHold::Press(TimerId repeat) {
-  TPlayer& player = strip_.Player();
-  resumeAfterStep_ = player.State() == PlayerState::Running;
-  if (resumeAfterStep_) player.TogglePause();
+  resumeAfterStep_ = strip_.Player().State() == PlayerState::Running;
+  if (resumeAfterStep_) transport_.PauseForHold();
   ::SetTimer(strip_.Window(), repeat, kStepRepeatMs, nullptr);
 }
 
 void TStepHold::Release(TimerId repeat) {
   ::KillTimer(strip_.Window(), repeat);
   if (!std::exchange(resumeAfterStep_, false)) return;
-  transport_.RewindForResume();
-  strip_.Player().Play();
+  transport_.ResumeAfterHold();
 }
 
 }  // namespace app

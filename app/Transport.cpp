@@ -1,5 +1,7 @@
 #include "app/Transport.h"
 
+#include <utility>
+
 #include "app/MediaTime.h"
 #include "base/ScopeExit.h"
 #include "base/Text.h"
@@ -47,6 +49,8 @@ void TTransport::idPlayClick() {
     if (TDelayedStart::Active() && delayed_.Pending()) delayed_.Cancel();
   };
   if (PlayerBusy()) {
+    // Where it pauses is read while it still plays, as the read-out does.
+    const auto at = player.State() == PlayerState::Running ? Place() : std::nullopt;
     try {
       if (player.State() == PlayerState::Paused) RewindForResume();
       player.TogglePause();
@@ -54,7 +58,13 @@ void TTransport::idPlayClick() {
       if (s.ErrPlaytime) throw;
       return;
     }
-    if (player.State() == PlayerState::Paused) RememberPosition();
+    if (player.State() == PlayerState::Paused) {
+      Hold(at);
+      rewindDue_ = true;
+      RememberPosition();
+    } else {
+      Hold(std::nullopt);
+    }
   } else {
     if (kestrel::CurrentArtist < 0 || kestrel::CurrentArtist >= kestrel::CurrentList.Count) {
       kestrel::MsgSelectArtist();
@@ -126,6 +136,7 @@ void TTransport::StopAndRewind(bool remember) {
       positions_->Forget(player.FileName());
     else if (remember)
       RememberPosition();
+    Hold(std::nullopt);
     try {
       player.Stop();
       player.Rewind();
@@ -185,20 +196,59 @@ void TTransport::FastBack() {
   bar_.StepTo(t, TStrip::kBarMargin + t);
 }
 
+void TTransport::GoTo(int64_t position) {
+  const int64_t length = strip_.Player().FileName().empty() ? 0 : strip_.Player().Duration();
+  if (position < 0) position = 0;
+  if (length > 0 && position > length) position = length;
+  if (PlayerBusy())
+    bar_.SeekTo(position);
+  else
+    readouts_.ShowPosition(position);
+}
+
+void TTransport::PauseForHold() {
+  TPlayer& player = strip_.Player();
+  const auto at = Place();
+  player.TogglePause();
+  Hold(at);
+}
+
+void TTransport::ResumeAfterHold() {
+  Hold(std::nullopt);
+  strip_.Player().Play();
+}
+
+std::optional<int64_t> TTransport::Place() {
+  if (!readouts_.TimeSupported()) return std::nullopt;
+  try {
+    return strip_.Player().GetPosition();
+  } catch (const std::exception&) {
+    return std::nullopt;  // pnPositionFailed has been announced
+  }
+}
+
+void TTransport::Hold(std::optional<int64_t> at) {
+  heldAt_ = at;
+  rewindDue_ = false;
+  if (at) readouts_.ShowPosition(*at);
+}
+
+void TTransport::Moved() {
+  // Straight after a seek the player reports where it was sent.
+  if (strip_.Player().State() == PlayerState::Paused) Hold(Place());
+  rewindDue_ = false;
+}
+
 void TTransport::RewindForResume() {
   const int64_t back = static_cast<int64_t>(kestrel::Settings.ResumeRewind) * 10'000;
-  if (back <= 0 || !readouts_.TimeSupported()) return;
-  const int64_t at = strip_.Player().GetPosition();
-  strip_.Player().SetPosition(at > back ? at - back : 0);
+  if (!std::exchange(rewindDue_, false) || back <= 0 || !heldAt_) return;
+  strip_.Player().SetPosition(*heldAt_ > back ? *heldAt_ - back : 0);
 }
 
 void TTransport::RememberPosition() {
   if (!positions_ || !PlayerBusy() || strip_.Player().FileName().empty()) return;
-  try {
-    positions_->Remember(strip_.Player().FileName(), strip_.Player().GetPosition());
-  } catch (const std::exception&) {
-    // pnPositionFailed has been announced; there is nothing to remember
-  }
+  const bool paused = strip_.Player().State() == PlayerState::Paused;
+  if (const auto at = paused && heldAt_ ? heldAt_ : Place()) positions_->Remember(strip_.Player().FileName(), *at);
 }
 
 void TTransport::ShowRememberedPosition() {
@@ -223,7 +273,8 @@ void TTransport::HotKeyTimeStampHotKey() {
   const auto& s = kestrel::Settings;
   const bool millis =
       s.StampMillis == kestrel::smAlways || (s.StampMillis == kestrel::smAsReadout && readouts_.ShowMillis());
-  typer_->Type(FormatTimeStamp(strip_.Player().GetPosition(), s.StampBrackets, millis));
+  const bool paused = strip_.Player().State() == PlayerState::Paused;
+  if (const auto at = paused && heldAt_ ? heldAt_ : Place()) typer_->Type(FormatTimeStamp(*at, s.StampBrackets, millis));
 }
 
 }  // namespace app

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/DelayedStart.h"
@@ -23,7 +24,9 @@ class TTransport {
 public:
   TTransport(TStrip& strip, TReadouts& readouts, TPositionBar& bar, TVolumeKnob& knob, TDelayedStart& delayed,
              TKeySink& keySink)
-      : strip_(strip), readouts_(readouts), bar_(bar), knob_(knob), delayed_(delayed), keySink_(keySink) {}
+      : strip_(strip), readouts_(readouts), bar_(bar), knob_(knob), delayed_(delayed), keySink_(keySink) {
+    bar_.OnSeek = [this] { Moved(); };
+  }
 
   // The places left, from the shell's application data folder (once the
   // window shows), and the typist for the stamps.
@@ -54,9 +57,18 @@ public:
   void StepForwardByHotKey();
   void FastForward();
   void FastBack();
+  // The position editor's time, within the recording: sought while paused or
+  // playing, else shown for Play to start there.
+  void GoTo(int64_t position);
+
+  // A step button held during playback pauses it meanwhile and plays on
+  // when released; that pause is not the typist's, so no rewind follows.
+  void PauseForHold();
+  void ResumeAfterHold();
 
   // The typist hears the last words again: playback resumes a little before
-  // where it stopped, never before the start.
+  // where the typist paused, never before the start, and only when it
+  // resumes from there (a move while paused goes where it was sent).
   void RewindForResume();
   void RememberPosition();
   // A chosen recording shows where it was left; Play starts there.
@@ -75,6 +87,17 @@ private:
   std::unique_ptr<kestrel::TResumePositions> positions_;
   std::unique_ptr<services::TTextTyper> typer_;
   bool finishing_ = false;  // the recording has played to its end
+  // The place shown while paused: where the typist paused, or where a move
+  // went since. The player's report straight after a pause runs ahead of it
+  // (and past the end gives the end), so this is what is kept and typed.
+  std::optional<int64_t> heldAt_;
+  bool rewindDue_ = false;  // paused by the typist, not moved since
+
+  // Any seek of the bar, the steps' and the editor's included.
+  void Moved();
+  // The player's position now; none when times do not work or it failed.
+  std::optional<int64_t> Place();
+  void Hold(std::optional<int64_t> at);
 };
 
 // The selected recording's file, made a full path; empty when none.

@@ -3,6 +3,7 @@
 // start, and every text of the windows.
 #include <gtest/gtest.h>
 
+#include "Desktop.h"
 #include "WindowFixture.h"
 #include "base/Text.h"
 #include "core/globals.h"
@@ -135,6 +136,41 @@ TEST_F(StripPlaying, HotKeyStepsAndTheirLimits) {
   EXPECT_EQ(window->Player()->State(), PlayerState::Paused);
 }
 
+// With the rewind on resume at 5 s, only a resume from where the typist
+// paused goes back: a step or a click on the bar, while paused or while
+// playing, stays where it went.
+TEST_F(StripPlaying, AMoveIsNotUndoneByTheRewindOnResume) {
+  kestrel::Settings.ResumeRewind = 5000;
+  Click(app::idPlay);
+  const int x = Width(frame) * 2 / 3;  // about 6 s
+  int64_t from = 0;
+  auto pausedAt = [&](int at) {
+    SeekOnFrame(at);
+    Click(app::idPlay);
+    from = Position();
+  };
+  auto playsOnFrom = [&](const char* move) {
+    if (window->Player()->State() == PlayerState::Paused) Click(app::idPlay);
+    EXPECT_EQ(window->Player()->State(), PlayerState::Running) << move;
+    EXPECT_GT(Position(), from) << move;
+  };
+  pausedAt(x);
+  MouseClick(window->Control(app::SpeedButton2));
+  playsOnFrom("Vpred while paused");
+  pausedAt(x);
+  window->HotKeys().HotKeyForwardHotKey();
+  playsOnFrom("Ctrl+Right while paused");
+  pausedAt(x / 4);
+  SeekOnFrame(x);
+  playsOnFrom("a click on the bar while paused");
+  from = Position();
+  MouseClick(window->Control(app::SpeedButton2));
+  playsOnFrom("Vpred while playing");
+  pausedAt(x);  // the typist's own pause still resumes earlier
+  Click(app::idPlay);
+  EXPECT_LT(Position(), from - 40'000'000);
+}
+
 // A hot key that the system posts amid the notifications of the window's own
 // work (an opening: the play button disabled, then enabled again) acts
 // after them, on the window as that work left it.
@@ -220,6 +256,42 @@ TEST_F(Strip, ThePositionEditor) {
   window->Layout().ApplyVisibilityMask(kestrel::DefaultVisibilityMask & ~0x80u);
   EXPECT_FALSE(::IsWindowVisible(editor));
   EXPECT_EQ(::GetFocus(), window->Control(app::idNull));
+}
+
+// The editor opened by a click on the read-out while another program has
+// the keyboard takes it, with keys through the system's input queue: digits
+// type into the field, the arrows move and change, Enter goes there and Esc
+// does not; each gives the keyboard back. The hot keys work while it is
+// open, and a click elsewhere closes it.
+TEST_F(StripPlaying, ThePositionEditorGoesToATypedTime) {
+  PlayPaused();
+  desktop::FocusedNotepad notepad;
+  HWND editor = window->Control(app::idTime2Frm);
+  auto field = [&](int id) { return app::WindowText(::GetDlgItem(editor, id)); };
+  auto typed = [&](std::initializer_list<WORD> vks, WORD modifier = 0) {
+    ASSERT_TRUE(notepad.focused());
+    MouseClick(window->Control(app::idTime1));
+    ASSERT_TRUE(::IsWindowVisible(editor));
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(editor, app::idTimeEdit2cCursor));
+    ASSERT_TRUE(desktop::SendKeys(vks, modifier));
+    Pump(200ms);
+  };
+  typed({'0', '7', VK_UP, VK_UP, VK_DOWN, VK_LEFT, '0', '1', VK_LEFT, VK_DOWN, '0', '0', '0'});
+  EXPECT_EQ(field(app::idTimeEdit2b) + field(app::idTimeEdit2c), L"0008");  // full minutes move on
+  ASSERT_TRUE(desktop::SendKeys({'6', VK_RETURN}));
+  EXPECT_TRUE(PumpUntil([&] { return notepad.focused(); }, 5s)) << "the keyboard did not go back";
+  EXPECT_FALSE(::IsWindowVisible(editor));
+  EXPECT_EQ(Text(app::idTime1), L"00:00:06");
+  EXPECT_EQ(Position() / 10'000'000, 6);
+
+  typed({'2', VK_ESCAPE});
+  EXPECT_TRUE(PumpUntil([&] { return notepad.focused(); }, 5s));
+  EXPECT_EQ(Position() / 10'000'000, 6);
+  typed({VK_SPACE}, VK_CONTROL);  // a hot key, not a key of the editor
+  EXPECT_TRUE(PumpUntil([&] { return window->Player()->State() == PlayerState::Running; }, 5s));
+  EXPECT_TRUE(::IsWindowVisible(editor));
+  MouseClick(window->Control(app::Label3));
+  EXPECT_FALSE(::IsWindowVisible(editor));
 }
 
 TEST_F(Strip, NextMovesOnIntoTheNextFolder) {

@@ -3,6 +3,9 @@
 // continue where they were left, within a run and after a restart.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <utility>
+
 #include "WindowFixture.h"
 #include "app/MediaTime.h"
 #include "Desktop.h"
@@ -77,6 +80,54 @@ TEST_F(Typing, TheTimeStampHotKeyTypesThePositionIntoTheFocusedProgram) {
   EXPECT_TRUE(PumpUntil([&] { return typed() == both; }, 5s));
   EXPECT_EQ(Text(app::idNull), L"") << "the player got keys too";
   EXPECT_TRUE(notepad.focused());
+}
+
+// Two rows trading their keys in one save both work afterwards.
+TEST_F(Typing, TwoChangeableKeysTradedInOneSaveBothWork) {
+  UseList({Recording(recs, L"a.mp3")});
+  MakeWindow();
+  auto& s = kestrel::Settings;
+  std::swap(s.SlowerHotKey, s.FasterHotKey);
+  EXPECT_TRUE(window->HotKeys().ApplyTypingSettings());
+  EXPECT_TRUE(window->HotKeys().Key(L"HotKeySlower")->Registered());
+  EXPECT_TRUE(window->HotKeys().Key(L"HotKeyFaster")->Registered());
+  desktop::FocusedNotepad notepad;  // the keys come from the X server to a focused program
+  ASSERT_TRUE(notepad.focused());
+  auto shows = [&](const wchar_t* speed) { return PumpUntil([&] { return Text(app::idSpeed) == speed; }, 5s); };
+  ASSERT_TRUE(desktop::PressKeys("alt+shift+Prior"));
+  EXPECT_TRUE(shows(L"95 %")) << testing::PrintToString(Text(app::idSpeed));
+  ASSERT_TRUE(desktop::PressKeys("alt+shift+Next"));
+  EXPECT_TRUE(shows(L"100 %")) << testing::PrintToString(Text(app::idSpeed));
+  EXPECT_TRUE(seam.boxes.empty());
+}
+
+// After pauses, resumes and a stamp, the place kept for a recording left
+// in a pause is the one its read-out showed, and it shows again.
+TEST_F(Typing, ThePlaceOfTheLastOfSeveralPausesIsKept) {
+  kestrel::Settings.PlaySelected = false;
+  kestrel::Settings.ResumeRewind = 0;
+  const std::wstring a = Recording(recs, L"a.mp3", L"longrec.mp3");
+  UseList({a, Recording(recs, L"b.mp3", L"shortrec.mp3")});
+  MakeWindow();
+  window->Layout().SetMillisMode(true, true);
+  auto choose = [&](int song) {
+    ::SendMessageW(window->Control(app::cmbSongs), CB_SETCURSEL, song, 0);
+    window->Recordings().cmbSongsChange();
+    Pump();
+  };
+  for (int64_t at : {kSecond, 2 * kSecond, 4 * kSecond}) {
+    Click(app::idPlay);
+    ASSERT_TRUE(PumpUntil([&] { return window->Player()->GetPosition() >= at; }, 10s));
+    Click(app::idPlay);
+    if (at == 2 * kSecond) window->HotKeys().HotKeyTimeStampHotKey();
+  }
+  const std::wstring shown = Text(app::idTime1);
+  ASSERT_GT(app::ParseMediaTime(shown), 3 * kSecond);
+  choose(1);
+  ASSERT_TRUE(window->Transport().Positions()->Find(a));
+  EXPECT_LT(std::abs(*window->Transport().Positions()->Find(a) - app::ParseMediaTime(shown)), kSlack);
+  choose(0);
+  EXPECT_EQ(Text(app::idTime1), shown);
 }
 
 TEST_F(Typing, ARecordingContinuesWhereItWasLeftAlsoAfterARestart) {

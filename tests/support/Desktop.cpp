@@ -225,6 +225,15 @@ bool TypeKeys(const std::string& text) {
   return RunUnix(L"/usr/bin/xdotool type --delay 40 '" + std::wstring(text.begin(), text.end()) + L"'");
 }
 
+bool SendKeys(std::initializer_list<WORD> keys, WORD modifier) {
+  std::vector<INPUT> in;
+  auto add = [&](WORD vk, DWORD flags) { in.push_back({INPUT_KEYBOARD, {.ki = {vk, 0, flags, 0, 0}}}); };
+  if (modifier) add(modifier, 0);
+  for (WORD vk : keys) add(vk, 0), add(vk, KEYEVENTF_KEYUP);
+  if (modifier) add(modifier, KEYEVENTF_KEYUP);
+  return ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
+}
+
 bool WaitUntilHotKeyTaken(UINT modifiers, UINT virtualKey, std::chrono::milliseconds timeout) {
   constexpr int kProbeId = 0x7F00;
   return testing_support::WaitUntil([&] {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,6 +80,10 @@ bool RunUnix(const std::wstring& commandLine);
 bool PressKeys(const std::string& xdotoolKeys);
 // Types text into whatever has the focus.
 bool TypeKeys(const std::string& text);
+// Presses keys one after the other (virtual-key codes, down and up) through
+// the system's input queue, for the window in the foreground, with
+// `modifier` (VK_CONTROL...) held throughout when given.
+bool SendKeys(std::initializer_list<WORD> keys, WORD modifier = 0);
 // Whether some program (not this one) holds the global hot key: the
 // program claims its keys just after its window shows, and a key pressed
 // before that is lost, as it would be for a user.
