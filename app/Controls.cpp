@@ -231,6 +231,13 @@ std::wstring Hints::Get(HWND control) const {
   return {};
 }
 
+RECT ClientRectOf(HWND parent, HWND child) {
+  RECT r;
+  ::GetWindowRect(child, &r);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 std::wstring WindowText(HWND hwnd) {
   int n = ::GetWindowTextLengthW(hwnd);
   std::wstring s(static_cast<size_t>(n) + 1, L'\0');

@@ -65,5 +65,7 @@ private:
 
 // Text of a window, as GetWindowTextW gives it.
 std::wstring WindowText(HWND hwnd);
+// Where a child window lies in its parent's client area.
+RECT ClientRectOf(HWND parent, HWND child);
 
 }  // namespace app

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "app/Controls.h"
 #include "app/MediaTime.h"
 
 namespace app {
@@ -20,13 +21,6 @@ constexpr int kFieldCursor[] = {8, 6, 4, 1};  // EditCursor of hours, minutes, s
 bool OfAnotherProgram(HWND window) {
   DWORD pid = 0;
   return window && ::GetWindowThreadProcessId(window, &pid) && pid != ::GetCurrentProcessId();
-}
-
-RECT ClientRectOf(HWND parent, HWND child) {
-  RECT r;
-  ::GetWindowRect(child, &r);
-  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
 }
 
 }  // namespace

@@ -1,18 +1,12 @@
 #include "app/StripLayout.h"
 
+#include "app/Controls.h"
 #include "base/Text.h"
 
 namespace app {
 namespace {
 
 constexpr int kSmallTop = 90;  // the small list buttons, below the visible area
-
-RECT ClientRectOf(HWND parent, HWND child) {
-  RECT r;
-  ::GetWindowRect(child, &r);
-  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
 
 }  // namespace
 

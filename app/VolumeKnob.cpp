@@ -1,19 +1,10 @@
 #include "app/VolumeKnob.h"
 
+#include "app/Controls.h"
 #include "base/ScopeExit.h"
 #include "player/TPlayer.h"
 
 namespace app {
-namespace {
-
-RECT ClientRectOf(HWND parent, HWND child) {
-  RECT r;
-  ::GetWindowRect(child, &r);
-  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-}  // namespace
 
 void TVolumeKnob::PlaceKnob(int left, int top) {
   ::SetWindowPos(strip_.Control(sldVolume), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
