@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "Program.h"
+#include "Pump.h"
 #include "TestSupport.h"
 #include "app/ControlIds.h"
 #include "missing/DlgBrowseFile.h"
@@ -106,15 +107,10 @@ TEST_P(CloseWithDialogOpen, EndsTheDialogAndTheProgramWithCodeZero) {
     shown = p.WaitForWindow(step.opens, 20s, before, step.text);
     ASSERT_TRUE(shown) << "no " << testing::PrintToString(std::wstring(step.opens));
   }
-  if (row.runningId) {
-    const auto end = std::chrono::steady_clock::now() + 20s;
-    wchar_t count[16] = L"0";
-    while (std::wstring(count) == L"0" && std::chrono::steady_clock::now() < end) {
-      ::Sleep(50);
-      ::GetWindowTextW(::GetDlgItem(shown, row.runningId), count, 16);
-    }
-    ASSERT_NE(std::wstring(count), L"0") << "the count did not start";
-  }
+  if (row.runningId)
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return desktop::TextOf(::GetDlgItem(shown, row.runningId)) != L"0"; },
+                                           20s))
+        << "the count did not start";
   switch (row.closeBy) {
     case CloseBy::Message: ::PostMessageW(main, WM_CLOSE, 0, 0); break;
     case CloseBy::ExitButton:

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Pump.h"
 #include "codec/Mp3Fallback.h"
 #include "player/AudioDevices.h"
 
@@ -16,10 +17,16 @@ public:
   void SetUp() override { ASSERT_TRUE(codec::EnsureMp3Encoder()); }
 };
 
-// COM and the device lists of the player.
+// COM and the device lists of the player. In a Wine prefix just made, while
+// its audio service starts, the renderers have been listed without the
+// DirectSound one: the list is read again until both are there.
 class PlayerModuleEnvironment : public testing::Environment {
 public:
-  void SetUp() override { InitPlayerModule(); }
+  void SetUp() override {
+    InitPlayerModule();
+    WaitUntil([] { return AudioDeviceNames.size() >= 2 || (EnumerateAudioDevices(), AudioDeviceNames.size() >= 2); },
+              std::chrono::seconds(15));
+  }
   void TearDown() override { DonePlayerModule(); }
 };
 
