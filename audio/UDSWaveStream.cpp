@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Microseconds.h"
+
 TDSWaveStreamFormat::TDSWaveStreamFormat(const TDSWaveFormat& format) {
   format.CheckComplete();
   Format.Assign(format);
@@ -143,16 +145,6 @@ bool PadsInside(const TDSWaveStreamFormat& format, int32_t length) {
   return (length & 1) && format.Format.FormatTag() != WAVE_FORMAT_PCM;
 }
 
-int64_t Microseconds() {
-  static const int64_t frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f.QuadPart;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return now.QuadPart * 1000000 / frequency;
-}
 }  // namespace
 
 int32_t TDSMMIOWaveStream::Write(TDSArea area) {
@@ -163,7 +155,7 @@ int32_t TDSMMIOWaveStream::Write(TDSArea area) {
 }
 
 bool TDSMMIOWaveStream::UpdateSizes() {
-  const int64_t start = Microseconds();
+  const int64_t start = win::Microseconds();
   const TDSRange range = child_->Range();
   const bool pad = PadsInside(format_, range.Length);
   const int32_t end = range.Base + range.Length + (pad ? 1 : 0);
@@ -188,7 +180,7 @@ bool TDSMMIOWaveStream::UpdateSizes() {
     return false;
   }
   ++sizeUpdates_;
-  const int64_t took = Microseconds() - start;
+  const int64_t took = win::Microseconds() - start;
   longestSizeUpdate_ = std::max(longestSizeUpdate_, took);
   totalSizeUpdate_ += took;
   return true;

@@ -3,21 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/Microseconds.h"
+
 namespace wave {
-namespace {
-
-int64_t Microseconds() {
-  static const int64_t frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f.QuadPart;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return now.QuadPart * 1000000 / frequency;
-}
-
-}  // namespace
 
 TFlushingFile::TFlushingFile(std::wstring name, DWORD intervalMs) : name_(std::move(name)), interval_(intervalMs) {}
 
@@ -76,9 +64,9 @@ bool TFlushingFile::Seek(TDSSeek seek) {
 }
 
 bool TFlushingFile::Flush() {
-  const int64_t start = Microseconds();
+  const int64_t start = win::Microseconds();
   const bool ok = ::FlushFileBuffers(file_.get()) != FALSE;
-  const int64_t took = Microseconds() - start;
+  const int64_t took = win::Microseconds() - start;
   lastFlush_ = ::GetTickCount64();
   ++flushes_;
   longestFlush_ = std::max(longestFlush_, took);
